@@ -1,0 +1,27 @@
+# GoogleTest for both builds, and the one helper that adds a test executable.
+include(GoogleTest)
+
+if(CMAKE_CROSSCOMPILING)
+  # Debian ships GoogleTest's sources; the cross build compiles them with the cross compiler.
+  # They define the same GTest:: targets as the installed package does.
+  set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  add_subdirectory(/usr/src/googletest ${PROJECT_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+
+  # Windows test programs run under 32-bit Wine in a prefix of this build folder.
+  if(NOT CMAKE_CROSSCOMPILING_EMULATOR)
+    set(CMAKE_CROSSCOMPILING_EMULATOR ${PROJECT_SOURCE_DIR}/scripts/wine-run ${PROJECT_BINARY_DIR})
+  endif()
+else()
+  find_package(GTest REQUIRED)
+endif()
+
+# add_unit_test(NAME SOURCES... [LIBRARIES libs...])
+function(add_unit_test name)
+  cmake_parse_arguments(PARSE_ARGV 1 arg "" "" "SOURCES;LIBRARIES")
+  add_executable(${name} ${arg_SOURCES} ${arg_UNPARSED_ARGUMENTS})
+  target_link_libraries(${name} PRIVATE ${arg_LIBRARIES} GTest::gtest_main gamehost::warnings)
+  # Listing happens at test time, so under Wine for the cross build, never at build time.
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
+    PROPERTIES TIMEOUT 120)
+endfunction()

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <ostream>
+#include <string>
+
+#include "boundary/wide_string.h"
+#include "xml/utf.h"
+
+// Wide strings in tests are written as UTF-8 literals: W("é") is the UTF-16 text of "é".
+inline WideString W(const char* utf8) { return xml::fromUtf8(utf8); }
+
+// GoogleTest prints failing wide strings as UTF-8.
+inline void PrintTo(const WideString& text, std::ostream* out) { *out << '"' << xml::toUtf8(text) << '"'; }
