@@ -99,6 +99,11 @@ public:
     CXmlDocument(const CXmlDocument&) = delete;
     CXmlDocument& operator=(const CXmlDocument&) = delete;
 
+    // Reads the document in [begin, end) and sets root and utf8. Throws parse_error on malformed
+    // input. An input that yields no token at all (a declaration and white space) leaves root
+    // null. The bytes are not kept.
+    void parse(const char* begin, const char* end);
+
     std::unique_ptr<CXmlNodeElement> root;  // null until a parse succeeded
     bool utf8 = false;                      // true for UTF-8, false for the 7-bit legacy encoding
 };

@@ -1,0 +1,197 @@
+#pragma once
+
+// The reader's character-level operations and its construction. Private to the reader's
+// implementation: include only from reader.cpp.
+
+#include "xml/reader/char_class.h"
+#include "xml/reader/encodings.h"
+#include "xml/reader/messages.h"
+#include "xml/reader/states.h"
+
+namespace xml {
+
+namespace detail_reader {
+template <typename It>
+unsigned char byteAt(It it) { return static_cast<unsigned char>(*it); }
+}  // namespace detail_reader
+
+template <typename It>
+CXmlReader<It>::CXmlReader(It begin, It end_) : cur(begin), end(end_) {
+    using detail_reader::byteAt;
+    checkNotEnd();
+    int encoding = 0;  // 0 legacy, 1 UTF-8
+    if (byteAt(cur) == 0xEF) {
+        for (unsigned char expected : {0xBB, 0xBF}) {
+            ++cur;
+            if (cur == end || byteAt(cur) != expected)
+                messages::fail(messages::kInvalidEncodingPrefix, SourcePos{});
+        }
+        ++cur;  // the mark does not move the position
+        checkNotEnd();
+        encoding = 1;
+    }
+    if (byteAt(cur) != '<') messages::fail(messages::kInvalidCharacter, pos);
+    ++cur;
+    countCharacters(1);
+    checkNotEnd();
+    bool declared = false;
+    if (byteAt(cur) == '?') {
+        ++cur;
+        countCharacters(1);
+        readDeclaration(encoding);
+        declared = true;
+    }
+    utf8 = encoding == 1;
+    if (utf8)
+        setState(declared ? static_cast<CState*>(&CStateContent<EncodingUTF8>::instance)
+                          : &CStateToElement<EncodingUTF8>::instance);
+    else
+        setState(declared ? static_cast<CState*>(&CStateContent<EncodingLegacy>::instance)
+                          : &CStateToElement<EncodingLegacy>::instance);
+}
+
+template <typename It>
+CXmlReader<It>::~CXmlReader() {
+    if (state) state->release();
+}
+
+template <typename It>
+bool CXmlReader<It>::next() {
+    return state->next(*this);
+}
+
+template <typename It>
+bool CXmlReader<It>::nextAttribute(WideString& name, WideString& value, bool* newlineBefore) {
+    return state->nextAttribute(*this, name, value, newlineBefore);
+}
+
+template <typename It>
+void CXmlReader<It>::setState(CState* next) {
+    if (state) state->release();
+    state = next;
+}
+
+// Every character the states see passes here: a pushed-back one first, line breaks folded to
+// one line feed (carriage return, line feed, or the pair), the rest decoded by the policy.
+template <typename It>
+template <class Enc>
+inline WideChar CXmlReader<It>::readChar() {
+    if (pending != 0) {
+        const WideChar c = pending;
+        pending = 0;
+        if (c == '\n') countLineBreak();
+        else countCharacters(1);
+        return c;
+    }
+    if (cur == end) messages::fail(messages::kUnexpectedEof, pos);
+    const auto first = static_cast<unsigned char>(*cur++);
+    if (first == '\r') {
+        if (cur != end && *cur == '\n') ++cur;
+        countLineBreak();
+        return '\n';
+    }
+    if (first == '\n') {
+        countLineBreak();
+        return '\n';
+    }
+    const WideChar c = Enc::decode(cur, end, first, pos);
+    if (c == 0) messages::fail(messages::kInvalidCharacter, pos);
+    countCharacters(1);
+    return c;
+}
+
+template <typename It>
+void CXmlReader<It>::pushBack(WideChar c, SourcePos saved) {
+    pending = c;
+    pos = saved;
+}
+
+template <typename It>
+void CXmlReader<It>::checkNotEnd() const {
+    if (atEnd()) messages::fail(messages::kUnexpectedEof, pos);
+}
+
+// The scanning loops below take plain ASCII bytes straight from the input. Where they stop at
+// a byte that the slow path would read and push back again, they leave it unread instead when
+// it is "safe" (it decodes to itself and cannot fail): the reader's observable state is the same.
+
+// White space inside markup: space, tab and line breaks. True when a line break was skipped.
+template <typename It>
+template <class Enc>
+bool CXmlReader<It>::skipSpace() {
+    bool lineBreak = false;
+    for (;;) {
+        if (pending != 0 || cur == end) {
+            const SourcePos saved = pos;
+            const WideChar c = readChar<Enc>();
+            if (c == '\n') lineBreak = true;
+            else if (c != ' ' && c != '\t') {
+                pushBack(c, saved);
+                return lineBreak;
+            }
+        } else {
+            const auto b = static_cast<unsigned char>(*cur);
+            if (chars::byteIs(chars::kMarkupSpace, b)) {
+                ++cur;
+                countCharacters(1);
+            } else if (b == '\n' || b == '\r') {
+                readChar<Enc>();
+                lineBreak = true;
+            } else if (chars::byteIs(chars::kSafe, b)) {
+                return lineBreak;
+            } else {
+                const SourcePos saved = pos;
+                pushBack(readChar<Enc>(), saved);
+                return lineBreak;
+            }
+        }
+        if (cur == end) return lineBreak;  // the skipped character was the input's last
+    }
+}
+
+// A name: an ASCII letter, then letters, digits, "_" and ":".
+template <typename It>
+template <class Enc>
+void CXmlReader<It>::readName(WideString& out) {
+    out.clear();
+    SourcePos saved = pos;
+    WideChar c = readChar<Enc>();
+    if (!chars::charIs(chars::kNameStart, c)) messages::fail(messages::kUnexpectedCharacter, saved);
+    out.push_back(c);
+    while (cur != end) {
+        const auto b = static_cast<unsigned char>(*cur);
+        if (chars::byteIs(chars::kName, b)) {
+            out.push_back(b);
+            ++cur;
+            countCharacters(1);
+            continue;
+        }
+        if (chars::byteIs(chars::kSafe, b) || b == '\r' || b == '\n') return;
+        saved = pos;
+        c = readChar<Enc>();  // an overlong UTF-8 form may still decode to a name character
+        if (!chars::charIs(chars::kName, c)) {
+            pushBack(c, saved);
+            return;
+        }
+        out.push_back(c);
+    }
+}
+
+template <typename It>
+template <class Enc>
+void CXmlReader<It>::readAttribute(WideString& name, WideString& value) {
+    readName<Enc>(name);
+    checkNotEnd();
+    skipSpace<Enc>();
+    const SourcePos saved = pos;
+    const WideChar equals = readChar<Enc>();
+    if (equals != '=') messages::failFound(messages::kExpectedEquals, equals, saved);
+    checkNotEnd();
+    skipSpace<Enc>();
+    const WideChar quote = readChar<Enc>();
+    if (quote != '"' && quote != '\'') messages::failFound(messages::kExpectedQuote, quote, pos);
+    checkNotEnd();
+    readText<Enc>(value, quote, true, false);
+}
+
+}  // namespace xml

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <memory>
+
+#include "xml/model.h"
+#include "xml/reader/messages.h"
+#include "xml/reader/reader.h"
+
+namespace xml {
+
+// Elements nest at most this deep (the root is level 1): deeper documents are refused with a
+// parse_error instead of running the recursion below out of stack.
+inline constexpr int kMaxElementDepth = 1000;
+
+// Turns the reader's tokens into a document model tree: attributes and children in order,
+// comments dropped, each end tag matched exactly against its element's name.
+template <typename It>
+class ElementBuilder {
+public:
+    explicit ElementBuilder(CXmlReader<It>& reader) : reader(reader) {}
+
+    // Call when the reader's current token is an ElementStart; returns after its end tag.
+    std::unique_ptr<CXmlNodeElement> build() { return buildElement(1); }
+
+private:
+    std::unique_ptr<CXmlNodeElement> buildElement(int depth) {
+        const SourcePos elementPos = reader.getTokenPos();
+        if (depth > kMaxElementDepth) messages::fail(messages::kNestingTooDeep, elementPos);
+        auto element = std::make_unique<CXmlNodeElement>(reader.getText());
+        element->position = elementPos;
+        bool newlineBefore = false;
+        while (reader.nextAttribute(name, value, &newlineBefore))
+            element->attributes.emplace_back(name, value, newlineBefore);
+        for (;;) {
+            if (!reader.next()) messages::failEndTag(true, elementPos, reader.getTokenPos());
+            switch (reader.getTokenType()) {
+            case TokenType::Text: {
+                auto text = std::make_unique<CXmlNodeText>(reader.getText());
+                text->position = reader.getTokenPos();
+                element->addChild(text.release());
+                break;
+            }
+            case TokenType::ElementStart:
+                element->addChild(buildElement(depth + 1).release());
+                break;
+            case TokenType::ElementEnd:
+                if (reader.getText() != element->name)
+                    messages::failEndTag(false, elementPos, reader.getTokenPos());
+                return element;
+            case TokenType::Comment:
+            case TokenType::None:
+                break;
+            }
+        }
+    }
+
+    CXmlReader<It>& reader;
+    WideString name;   // scratch for attributes, reused across the whole document
+    WideString value;
+};
+
+}  // namespace xml

@@ -1,0 +1,88 @@
+#pragma once
+
+#include <string>
+
+#include "boundary/wide_string.h"
+#include "xml/reader/token.h"
+#include "xml/source_pos.h"
+
+namespace xml {
+
+// The pull tokenizer: reads a document that lies whole in memory, one token at a time.
+//
+// It is a small state machine. Its states are shared, immutable objects (one per class and
+// encoding), so a reader never allocates a state and readers on different threads need no lock.
+// Every failure throws parse_error; a reader that threw is not used again.
+//
+// The input is not copied: [begin, end) must stay valid and unchanged while the reader exists.
+// Instantiated over const char* and std::string::const_iterator.
+template <typename It>
+class CXmlReader {
+public:
+    class CState;
+    struct EncodingUTF8;
+    struct EncodingLegacy;
+    template <class Enc> class CStateToElement;
+    template <class Enc> class CStateElement;
+    template <class Enc> class CStateContent;
+    class CStateEnd;
+
+    // Checks the byte-order mark and the XML declaration and picks the decoding.
+    CXmlReader(It begin, It end);
+    ~CXmlReader();
+    CXmlReader(const CXmlReader&) = delete;
+    CXmlReader& operator=(const CXmlReader&) = delete;
+
+    // Advances to the next token; false at the end of the input, and from then on.
+    bool next();
+    // After an ElementStart: the next attribute of its start tag, or false when there is none.
+    // newlineBefore, when given, tells whether a line break preceded the attribute's name.
+    bool nextAttribute(WideString& name, WideString& value, bool* newlineBefore = nullptr);
+
+    TokenType getTokenType() const { return tokenType; }
+    const WideString& getText() const { return text; }
+    SourcePos getTokenPos() const { return tokenPos; }  // where the current token began
+    SourcePos getPos() const { return pos; }            // the next character to be read
+    bool isUtf8() const { return utf8; }
+
+private:
+    void setState(CState* next);
+
+    template <class Enc> WideChar readChar();
+    template <class Enc> WideChar decodeNext(unsigned char first);
+    void pushBack(WideChar c, SourcePos saved);
+    bool atEnd() const { return pending == 0 && cur == end; }
+    void checkNotEnd() const;
+    void countCharacters(std::size_t n) { pos.column += static_cast<std::int32_t>(n); }
+    void countLineBreak() { ++pos.row; pos.column = 0; }
+
+    template <class Enc> bool skipSpace();
+    template <class Enc> void readName(WideString& out);
+    template <class Enc> void readAttribute(WideString& name, WideString& value);
+    template <class Enc> void readText(WideString& out, WideChar delimiter, bool consumeDelimiter,
+                                       bool skipLeading);
+    template <class Enc> WideChar readReference(SourcePos ampersand);
+    template <class Enc> void readComment();
+    template <class Enc> bool readContentToken();
+
+    void readDeclaration(int& encoding);
+    void readDeclarationName(std::string& out);
+    void expectDeclarationName(const char* expected);
+    void skipDeclarationSpace();
+    void expectDeclarationByte(char expected, const char* prefix);
+
+    bool utf8 = false;
+    It cur;
+    It end;
+    WideChar pending = 0;  // a pushed-back character; 0 for none
+    TokenType tokenType = TokenType::None;
+    WideString text;
+    SourcePos tokenPos;
+    SourcePos pos;
+    CState* state = nullptr;  // a shared state object, never owned
+};
+
+extern template class CXmlReader<const char*>;
+extern template class CXmlReader<std::string::const_iterator>;
+
+}  // namespace xml

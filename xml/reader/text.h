@@ -1,0 +1,210 @@
+#pragma once
+
+// Character data, attribute values, references and comments. Private to the reader's
+// implementation: include only from reader.cpp.
+
+#include "xml/reader/core.h"
+
+namespace xml {
+
+namespace detail_reader {
+
+inline bool isTextSpace(WideChar c) { return chars::charIs(chars::kTextSpace, c); }
+
+inline void trimTrailingSpace(WideString& text) {
+    std::size_t size = text.size();
+    while (size > 0 && isTextSpace(text[size - 1])) --size;
+    text.resize(size);
+}
+
+inline bool isAllSpace(const WideString& text) {
+    for (WideChar c : text)
+        if (!isTextSpace(c)) return false;
+    return true;
+}
+
+inline int hexDigitValue(WideChar c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+}  // namespace detail_reader
+
+// Reads up to `delimiter`. Line breaks are folded: each one drops the white space stored before
+// it and, through `skip`, the white space after it. Character data (delimiter "<", pushed back)
+// may end with the input when it holds nothing but white space; an attribute value (delimiter
+// its quote, consumed) may not.
+template <typename It>
+template <class Enc>
+void CXmlReader<It>::readText(WideString& out, WideChar delimiter, bool consumeDelimiter,
+                              bool skipLeading) {
+    using namespace detail_reader;
+    out.clear();
+    bool skip = skipLeading;
+    for (;;) {
+        if (pending == 0 && cur != end) {
+            // A run of plain ASCII goes in as a block.
+            const auto first = static_cast<unsigned char>(*cur);
+            if (chars::byteIs(chars::kPlainText, first) && first != delimiter) {
+                It runEnd = cur;
+                std::size_t length = 0;
+                do {
+                    ++runEnd;
+                    ++length;
+                } while (runEnd != end && chars::byteIs(chars::kPlainText, detail_reader::byteAt(runEnd)) &&
+                         detail_reader::byteAt(runEnd) != delimiter);
+                const std::size_t oldSize = out.size();
+                out.resize(oldSize + length);
+                for (WideChar* to = &out[oldSize]; cur != runEnd; ++cur) *to++ = static_cast<unsigned char>(*cur);
+                countCharacters(length);
+                skip = false;
+                if (cur == end) messages::fail(messages::kUnexpectedEof, pos);
+                continue;
+            }
+        }
+        const SourcePos saved = pos;
+        const WideChar c = readChar<Enc>();
+        if (c == delimiter) {
+            if (!consumeDelimiter) pushBack(c, saved);
+            return;
+        }
+        if (c == '\n') {
+            trimTrailingSpace(out);
+            skip = true;
+        } else if (isTextSpace(c)) {
+            if (!skip) out.push_back(c);
+        } else {
+            skip = false;
+            out.push_back(c == '&' ? readReference<Enc>(saved) : c);
+        }
+        if (cur == end) {
+            if (!consumeDelimiter && isAllSpace(out)) return;
+            messages::fail(messages::kUnexpectedEof, pos);
+        }
+    }
+}
+
+// After "&": one of the five named references, or a decimal or ("x") hexadecimal character
+// reference to a single UTF-16 code unit from 1 to 0xFFFF. Failures point at the "&".
+template <typename It>
+template <class Enc>
+WideChar CXmlReader<It>::readReference(SourcePos ampersand) {
+    const auto expect = [&](const char* rest, WideChar result) {
+        for (; *rest; ++rest)
+            if (readChar<Enc>() != WideChar(*rest)) messages::fail(messages::kInvalidReference, ampersand);
+        return result;
+    };
+    const WideChar c2 = readChar<Enc>();
+    switch (c2) {
+    case '#': break;
+    case 'a': {
+        const WideChar c3 = readChar<Enc>();
+        if (c3 == 'm') return expect("p;", '&');
+        if (c3 == 'p') return expect("os;", '\'');
+        messages::fail(messages::kInvalidReference, ampersand);
+    }
+    case 'q': return expect("uot;", '"');
+    case 'l': return expect("t;", '<');
+    case 'g': return expect("t;", '>');
+    default: messages::fail(messages::kInvalidReference, ampersand);
+    }
+
+    // Any number of digits; the value saturates above 0xFFFF, as an overflowing strtoul does.
+    std::uint32_t value = 0;
+    bool anyDigit = false;
+    const auto add = [&](std::uint32_t base, int digit) {
+        anyDigit = true;
+        if (value <= 0xFFFF) value = value * base + static_cast<std::uint32_t>(digit);
+    };
+    WideChar c = readChar<Enc>();
+    if (c == 'x') {
+        int digit;
+        while ((digit = detail_reader::hexDigitValue(c = readChar<Enc>())) >= 0) add(16, digit);
+    } else {
+        if (c < '0' || c > '9') messages::fail(messages::kInvalidReference, ampersand);
+        do add(10, c - '0');
+        while ((c = readChar<Enc>()) >= '0' && c <= '9');
+    }
+    if (c != ';' || !anyDigit || value == 0 || value > 0xFFFF)
+        messages::fail(messages::kInvalidReference, ampersand);
+    return static_cast<WideChar>(value);
+}
+
+// After "<!": "--", then everything up to "-->" stored raw.
+template <typename It>
+template <class Enc>
+void CXmlReader<It>::readComment() {
+    for (int dash = 0; dash < 2; ++dash) {
+        const SourcePos saved = pos;
+        const WideChar c = readChar<Enc>();
+        if (c != '-') messages::failFound(messages::kExpectedDash, c, saved);
+    }
+    text.clear();
+    for (;;) {
+        const WideChar c = readChar<Enc>();
+        if (c != '-') {
+            text.push_back(c);
+            continue;
+        }
+        const WideChar d = readChar<Enc>();
+        if (d != '-') {
+            text.push_back('-');
+            text.push_back(d);
+            continue;
+        }
+        const WideChar e = readChar<Enc>();
+        if (e == '>') return;
+        text.push_back('-');
+        text.push_back('-');
+        text.push_back(e);
+    }
+}
+
+// next() between tags. Runs of white space yield no token: the loop then tries again.
+template <typename It>
+template <class Enc>
+bool CXmlReader<It>::readContentToken() {
+    for (;;) {
+        if (atEnd()) {
+            setState(&CStateEnd::instance);
+            return false;
+        }
+        tokenPos = pos;
+        const WideChar c = readChar<Enc>();
+        if (c != '<') {
+            pushBack(c, tokenPos);
+            readText<Enc>(text, '<', false, true);
+            detail_reader::trimTrailingSpace(text);
+            if (text.empty()) continue;
+            tokenType = TokenType::Text;
+            return true;
+        }
+        SourcePos saved = pos;
+        const WideChar c2 = readChar<Enc>();
+        if (c2 == '/') {
+            readName<Enc>(text);
+            checkNotEnd();
+            skipSpace<Enc>();
+            saved = pos;
+            const WideChar c3 = readChar<Enc>();
+            if (c3 != '>') messages::failFound(messages::kExpectedGreater, c3, saved);
+            tokenType = TokenType::ElementEnd;
+            return true;
+        }
+        if (c2 == '!') {
+            readComment<Enc>();
+            tokenType = TokenType::Comment;
+            return true;
+        }
+        pushBack(c2, saved);
+        readName<Enc>(text);
+        checkNotEnd();
+        tokenType = TokenType::ElementStart;
+        setState(&CStateElement<Enc>::instance);
+        return true;
+    }
+}
+
+}  // namespace xml
