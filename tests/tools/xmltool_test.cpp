@@ -1,0 +1,94 @@
+#include "tools/xmltool/xmltool.h"
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "support/temp_folder.h"
+#include "support/wide.h"
+
+namespace {
+
+struct Result {
+    int code;
+    std::string out;
+    std::string err;
+};
+
+Result run(const std::vector<WideString>& arguments) {
+    std::ostringstream out, err;
+    const int code = xmltool::run(arguments, out, err);
+    return {code, out.str(), err.str()};
+}
+
+TEST(XmlTool, DumpPrintsTheNodeTreeOrTheError) {
+    TempFolder folder;
+    const WideString good = folder.write("good.xml", "\xEF\xBB\xBF<r a='1' b='\"\\'>t\xC3\xA9<c>&#1;</c>x<d/></r>");
+    Result r = run({W("dump"), good});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.out,
+              "{\"name\":\"r\",\"text\":\"t\\u00e9\",\"attributes\":[[\"a\",\"1\"],[\"b\",\"\\\"\\\\\"]],\"children\":["
+              "{\"name\":\"c\",\"text\":\"\\u0001\",\"attributes\":[],\"children\":[]},"
+              "{\"name\":\"d\",\"text\":\"\",\"attributes\":[],\"children\":[]}]}\n");
+    EXPECT_EQ(r.err, "");
+
+    const WideString bad = folder.write("bad.xml", "<r>\n<s></r>");
+    r = run({W("dump"), W("--name"), W("n.xml"), bad, W("--no-resolver")});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "invalid ending tag found for element at row: 2, column: 1 at row: 2, column: 4\n");
+    r = run({W("dump"), folder.path("none.xml")});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err, "error opening file \"" + xml::toUtf8(folder.path("none.xml")) + "\"\n");
+}
+
+TEST(XmlTool, ModelPrintsPositionsAndFlags) {
+    TempFolder folder;
+    Result r = run({W("model"), folder.write("m.xml", "<r\n a='1'>\n  text\n  <c/></r>")});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.out,
+              "{\"utf8\":false,\"root\":{\"name\":\"r\",\"row\":0,\"column\":0,\"attributes\":[[\"a\",\"1\",true]],"
+              "\"children\":[{\"text\":\"text\",\"row\":1,\"column\":7},"
+              "{\"name\":\"c\",\"row\":3,\"column\":2,\"attributes\":[],\"children\":[]}]}}\n");
+    r = run({W("model"), folder.write("e.xml", "<?xml version=\"1.0\"?>")});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err, "malformed Xml document\n");
+}
+
+TEST(XmlTool, ConvertPrintsValuesInOneFormat) {
+    const struct { const char* type; const char* text; const char* out; } cases[] = {
+        {"bool", "true", "ok true\n"},        {"bool", "TRUE", "fail\n"},
+        {"long", "-99999999999", "ok -2147483648\n"}, {"ulong", "-1", "ok 4294967295\n"},
+        {"uint64", "zz", "ok 1295\n"},        {"float", "0.1", "ok 0.100000001\n"},
+        {"float", "1e-5", "ok 9.99999975e-06\n"}, {"float", "1e39", "ok inf\n"},
+        {"float", "-1e39", "ok -inf\n"},      {"float", "1,5", "fail\n"},
+        {"vector2", "1, 2", "ok 1,2\n"},      {"vector3", "1 2 3", "fail\n"},
+        {"unitvector4", "0,0,0,2", "ok 0,0,0,1\n"}, {"unitvector4", "0,0,0,0", "ok nan,nan,nan,nan\n"},
+        {"color", "255,0,0", "ok 255,0,0\n"}, {"color", "red", "ok 1,0,0\n"},
+        {"stringa", "abc", "ok abc\n"},       {"stringa", "\xC3\xA9", "fail\n"},
+    };
+    for (const auto& c : cases) {
+        const Result r = run({W("convert"), W(c.type), W(c.text)});
+        EXPECT_EQ(r.code, 0);
+        EXPECT_EQ(r.out, c.out) << c.type << " " << c.text;
+    }
+}
+
+TEST(XmlTool, UsageErrorsExitWithTwo) {
+    const std::vector<std::vector<const char*>> cases = {
+        {}, {"frobnicate"}, {"dump"}, {"dump", "a", "b"}, {"dump", "a", "--name"}, {"dump", "a", "--bogus"},
+        {"model"}, {"convert", "long"}, {"convert", "double", "1"},
+    };
+    for (const auto& arguments : cases) {
+        std::vector<WideString> wide;
+        for (const char* argument : arguments) wide.push_back(W(argument));
+        const Result r = run(wide);
+        EXPECT_EQ(r.code, 2) << arguments.size();
+        EXPECT_EQ(r.out, "");
+        EXPECT_NE(r.err.find("usage: xmltool"), std::string::npos);
+    }
+}
+
+}  // namespace

@@ -1,0 +1,94 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include <boost/ptr_container/ptr_vector.hpp>
+
+#include "boundary/xml_reader.h"
+#include "boundary/xml_resolver.h"
+#include "xml/model.h"
+#include "xml/shared_string.h"
+
+class CXmlParser;
+
+namespace detail {
+
+// A node of a parsed document as the game module reads it. Built once from the document model
+// and never changed afterwards; owned by its parent, the root by its CXmlParser.
+class CXmlParserNode final : public IXmlReaderNode {
+public:
+    // From a model element: its name, the text of its first child when that is a text node
+    // (later texts are dropped), its element children in order and its attributes.
+    CXmlParserNode(CXmlParser* owner, const xml::CXmlNodeElement& element, IXmlResolver* resolver,
+                   const WideChar* documentName);
+    // A deep copy for another document: name and text are shared, the rest copied.
+    CXmlParserNode(CXmlParser* owner, const CXmlParserNode& source);
+    CXmlParserNode(const CXmlParserNode&) = delete;
+    CXmlParserNode& operator=(const CXmlParserNode&) = delete;
+
+    void* queryInterface(std::uint32_t id) override;
+    void* destroy(unsigned int flags) override;
+    void getName(ISafeStringW* out) override;
+    bool isName(const WideChar* name) override;
+    std::uint32_t countChildren(const WideChar* name) override;
+    std::uint32_t getChildCount() override;
+    IXmlReaderNode* getChild(std::int32_t index) override;
+    std::int32_t findChildIndex(const WideChar* name, std::int32_t after, bool caseSensitive) override;
+    IXmlReaderNode* findChild(const WideChar* name, bool caseSensitive) override;
+    bool getChildUInt64(const WideChar* name, std::uint64_t* out) override;
+    bool getUInt64(std::uint64_t* out) override;
+    bool getChildColor(const WideChar* name, Color* out) override;
+    bool getColor(Color* out) override;
+    bool getChildUnitVector4(const WideChar* name, UnitVector4* out) override;
+    bool getUnitVector4(UnitVector4* out) override;
+    bool getChildVector3(const WideChar* name, Vector3* out) override;
+    bool getVector3(Vector3* out) override;
+    bool getChildVector2(const WideChar* name, Vector2* out) override;
+    bool getVector2(Vector2* out) override;
+    bool getChildFloat(const WideChar* name, float* out) override;
+    bool getFloat(float* out) override;
+    bool getChildULong(const WideChar* name, std::uint32_t* out) override;
+    bool getULong(std::uint32_t* out) override;
+    bool getChildLong(const WideChar* name, std::int32_t* out) override;
+    bool getLong(std::int32_t* out) override;
+    bool getChildBool(const WideChar* name, bool* out) override;
+    bool getBool(bool* out) override;
+    bool getChildStringA(const WideChar* name, ISafeStringA* out) override;
+    bool getStringA(ISafeStringA* out) override;
+    const WideChar* getChildText(const WideChar* name) override;
+    const WideChar* getText() override;
+    std::uint32_t getAttributeCount() override;
+    void getAttributeName(std::int32_t index, ISafeStringW* out) override;
+    std::int32_t findAttribute(const WideChar* name, bool caseSensitive) override;
+    bool getAttributeUInt64(std::int32_t index, std::uint64_t* out) override;
+    bool getAttributeColor(std::int32_t index, Color* out) override;
+    bool getAttributeUnitVector4(std::int32_t index, UnitVector4* out) override;
+    bool getAttributeVector3(std::int32_t index, Vector3* out) override;
+    bool getAttributeVector2(std::int32_t index, Vector2* out) override;
+    bool getAttributeFloat(std::int32_t index, float* out) override;
+    bool getAttributeULong(std::int32_t index, std::uint32_t* out) override;
+    bool getAttributeLong(std::int32_t index, std::int32_t* out) override;
+    bool getAttributeBool(std::int32_t index, bool* out) override;
+    bool getAttributeStringA(std::int32_t index, ISafeStringA* out) override;
+    bool getAttributeString(std::int32_t index, ISafeStringW* out) override;
+
+private:
+    struct Attribute {
+        WideString name;
+        WideString value;
+    };
+
+    const CXmlParserNode* firstChildNamed(const WideChar* name) const;
+    const Attribute* attributeAt(std::int32_t index) const;
+    void copyAttributes(const Attribute* from, std::uint32_t count);
+
+    CXmlParser* owner;  // the document the node belongs to; not owning
+    SharedString name;
+    SharedString text;
+    boost::ptr_vector<CXmlParserNode> children;
+    std::uint32_t attributeCount = 0;
+    std::unique_ptr<Attribute[]> attributes;
+};
+
+}  // namespace detail

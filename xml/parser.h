@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "boundary/xml_reader.h"
+#include "boundary/xml_resolver.h"
+#include "xml/errors.h"
+
+namespace detail {
+class CXmlParserNode;
+}
+
+// A parsed document as the game module receives it: the root of a tree of nodes, complete and
+// immutable once constructed. Created with `new` and ended with destroy(kDestroyFree), or held
+// by value inside another object.
+class CXmlParser final : public IXmlReader {
+public:
+    // A document without a usable root, or a reference that cannot be resolved.
+    class InitError : public gen_exception {
+    public:
+        using gen_exception::gen_exception;
+    };
+
+    // Parses the zero-terminated `text` (the zero is not part of the document). `resolver`
+    // (may be null) and `documentName` (may be null) serve only while the constructor runs,
+    // to expand references. Throws xml::parse_error, InitError or an allocation failure; no
+    // parser exists then.
+    CXmlParser(const char* text, IXmlResolver* resolver, const WideChar* documentName);
+    ~CXmlParser();
+    CXmlParser(const CXmlParser&) = delete;
+    CXmlParser& operator=(const CXmlParser&) = delete;
+
+    void* queryInterface(std::uint32_t id) override;
+    void* destroy(unsigned int flags) override;
+    IXmlReaderNode* getRoot() override;
+
+private:
+    std::unique_ptr<detail::CXmlParserNode> root;
+};
