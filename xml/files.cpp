@@ -12,14 +12,9 @@
 #include "xml/utf.h"
 #endif
 
-namespace {
+namespace xml {
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
-
-FileHandle openForReading(const WideChar* fileName) {
+FileHandle openFileForReading(const WideChar* fileName) {
 #if defined(_WIN32)
     return FileHandle(_wfopen(fileName, L"rb"));
 #else
@@ -27,7 +22,7 @@ FileHandle openForReading(const WideChar* fileName) {
     // Unlike Windows it also opens folders, which are refused so that both builds agree.
     std::string name;
     try {
-        name = xml::toUtf8(fileName);
+        name = toUtf8(fileName);
     } catch (const std::exception&) {
         return nullptr;
     }
@@ -38,10 +33,10 @@ FileHandle openForReading(const WideChar* fileName) {
 #endif
 }
 
-}  // namespace
+}  // namespace xml
 
 FileToMemory::FileToMemory(const WideChar* fileName) {
-    FileHandle file = openForReading(fileName);
+    xml::FileHandle file = xml::openFileForReading(fileName);
     if (!file) throw InitError(widen("error opening file \"") + fileName + WideChar('"'));
     read(file.get());
 }

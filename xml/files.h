@@ -7,6 +7,19 @@
 #include "boundary/wide_string.h"
 #include "xml/errors.h"
 
+namespace xml {
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
+
+// Opens a file to read its bytes (binary mode, shared with other readers and writers). Null when
+// it cannot be opened or names a folder.
+FileHandle openFileForReading(const WideChar* fileName);
+
+}  // namespace xml
+
 // A whole file in one heap buffer with a zero byte after it, ready for the document parser.
 // The bytes are the file's own, unchanged; a zero byte inside the file is kept and counted.
 class FileToMemory {

@@ -1,13 +1,28 @@
 #include "xml/node.h"
 
 #include <string>
+#include <utility>
+#include <vector>
 
+#include <boost/tokenizer.hpp>
+
+#include "boundary/safe_string.h"
+#include "xml/errors.h"
+#include "xml/parser.h"
 #include "xml/values.h"
 
 namespace detail {
 namespace {
 
+const WideChar kPathSeparators[] = {'/', '\\', 0};
+
 bool sameName(WideStringView a, const WideChar* b) { return b && a == WideStringView(b); }
+
+bool isReferName(const WideString& name) { return name == widen("refer"); }
+
+struct ReleaseData {
+    void operator()(IXmlResolver::IXmlData* data) const { data->release(); }
+};
 
 WideChar upperAscii(WideChar c) { return c >= 'a' && c <= 'z' ? WideChar(c - 'a' + 'A') : c; }
 
@@ -40,35 +55,119 @@ bool convertText(WideStringView source, ISafeStringA* out) {
 
 }  // namespace
 
-CXmlParserNode::CXmlParserNode(CXmlParser* owner, const xml::CXmlNodeElement& element,
-                               IXmlResolver* resolver, const WideChar* documentName)
+CXmlParserNode::CXmlParserNode(CXmlParser* owner, const xml::CXmlNodeElement& element, Shallow)
     : owner(owner), name(element.name) {
-    auto child = element.children.begin();
-    if (child != element.children.end() && child->kind() == xml::TextNode) {
-        text = SharedString(child->asText()->text);
-        ++child;
-    }
-    for (; child != element.children.end(); ++child) {
-        if (const xml::CXmlNodeElement* childElement = child->asElement())
-            children.push_back(new CXmlParserNode(owner, *childElement, resolver, documentName));
-    }
+    const xml::CXmlNode* first = element.firstChild();
+    if (first && first->kind() == xml::TextNode) text = SharedString(first->asText()->text);
     attributeCount = static_cast<std::uint32_t>(element.attributes.size());
     attributes = std::make_unique<Attribute[]>(attributeCount);
     for (std::uint32_t i = 0; i < attributeCount; ++i)
         attributes[i] = {element.attributes[i].name, element.attributes[i].value};
 }
 
-CXmlParserNode::CXmlParserNode(CXmlParser* owner, const CXmlParserNode& source)
+CXmlParserNode::CXmlParserNode(CXmlParser* owner, const CXmlParserNode& source, Shallow)
     : owner(owner), name(source.name), text(source.text) {
-    children.reserve(source.children.size());
-    for (const CXmlParserNode& child : source.children) children.push_back(new CXmlParserNode(owner, child));
-    copyAttributes(source.attributes.get(), source.attributeCount);
+    attributes = std::make_unique<Attribute[]>(source.attributeCount);
+    for (std::uint32_t i = 0; i < source.attributeCount; ++i) attributes[i] = source.attributes[i];
+    attributeCount = source.attributeCount;
 }
 
-void CXmlParserNode::copyAttributes(const Attribute* from, std::uint32_t count) {
-    attributes = std::make_unique<Attribute[]>(count);
-    for (std::uint32_t i = 0; i < count; ++i) attributes[i] = from[i];
-    attributeCount = count;
+CXmlParserNode::CXmlParserNode(CXmlParser* owner, const xml::CXmlNodeElement& element, IXmlResolver* resolver,
+                               const WideChar* documentName)
+    : CXmlParserNode(owner, element, Shallow{}) {
+    // Every node is owned by its parent as soon as it exists, so a failure anywhere leaves
+    // nothing behind.
+    struct Pending {
+        const xml::CXmlNodeElement* element;
+        CXmlParserNode* node;
+        std::size_t nextChild;
+    };
+    std::vector<Pending> pending{{&element, this, 0}};
+    while (!pending.empty()) {
+        Pending& top = pending.back();
+        if (top.nextChild == top.element->children.size()) {
+            pending.pop_back();
+            continue;
+        }
+        const xml::CXmlNodeElement* child = top.element->children[top.nextChild++].asElement();
+        if (!child) continue;  // only the first text counts, and the shallow constructor took it
+        if (isReferName(child->name)) {
+            const xml::CXmlNode* first = top.element->firstChild();
+            top.node->expandReference(*child, first->kind() == xml::TextNode, resolver, documentName);
+            continue;
+        }
+        auto* node = new CXmlParserNode(owner, *child, Shallow{});
+        top.node->children.push_back(node);
+        pending.push_back({child, node, 0});
+    }
+}
+
+CXmlParserNode::CXmlParserNode(CXmlParser* owner, const CXmlParserNode& source)
+    : CXmlParserNode(owner, source, Shallow{}) {
+    std::vector<std::pair<const CXmlParserNode*, CXmlParserNode*>> pending{{&source, this}};
+    while (!pending.empty()) {
+        const auto [from, to] = pending.back();
+        pending.pop_back();
+        to->children.reserve(from->children.size());
+        for (const CXmlParserNode& child : from->children) {
+            auto* copy = new CXmlParserNode(owner, child, Shallow{});
+            to->children.push_back(copy);
+            pending.emplace_back(&child, copy);
+        }
+    }
+}
+
+// Post-order without recursion or allocation: descend to a last child that has children of
+// its own, delete childless ones, climb back through `up`.
+CXmlParserNode::~CXmlParserNode() {
+    CXmlParserNode* node = this;
+    for (;;) {
+        if (!node->children.empty()) {
+            CXmlParserNode& last = node->children.back();
+            if (last.children.empty()) {
+                node->children.pop_back();
+            } else {
+                last.up = node;
+                node = &last;
+            }
+            continue;
+        }
+        if (node == this) return;
+        CXmlParserNode* parent = node->up;
+        parent->children.pop_back();  // `node`, now childless
+        node = parent;
+    }
+}
+
+// Replaces a "refer" child: copies of the children of the node it names take its place, and
+// its text becomes this node's unless this node has text of its own.
+void CXmlParserNode::expandReference(const xml::CXmlNodeElement& refer, bool keepText, IXmlResolver* resolver,
+                                     const WideChar* documentName) {
+    const auto fail = [&](const char* before, const WideString& after) {
+        throw CXmlParser::InitError(widen(before) + xml::nodeLocationText(refer, documentName) + after);
+    };
+    const WideString* fileName = refer.findAttributeValue(widen("filename"));
+    if (!fileName) fail("filename was not found in reference in ", WideString());
+    if (!resolver) fail("can't resolve reference in ", widen(" because no resolver was specified"));
+
+    WideString failure;
+    CSafeStringW failureOut(failure);
+    const std::unique_ptr<IXmlResolver::IXmlData, ReleaseData> data(resolver->open(fileName->c_str(), nullptr, &failureOut));
+    if (!data) fail("can't resolve reference in ", widen(", reason:\n") + failure);
+
+    IXmlReaderNode* selected = data->getReader()->getRoot();
+    if (const WideString* path = refer.findAttributeValue(widen("path"))) {
+        const boost::char_separator<WideChar> separators(kPathSeparators);
+        for (const WideString& piece : boost::tokenizer<boost::char_separator<WideChar>, WideString::const_iterator, WideString>(*path, separators)) {
+            const std::int32_t index = selected->findChildIndex(piece.c_str(), -1, true);
+            if (index == -1) fail("can't resolve reference in ", widen(", because node '") + piece + widen("' was not found"));
+            selected = selected->getChild(index);
+        }
+    }
+    // The resolvers of this library hand back documents of this library.
+    const auto& source = *static_cast<const CXmlParserNode*>(selected);
+    if (!keepText) text = source.text;
+    for (const CXmlParserNode& child : source.children) children.push_back(new CXmlParserNode(owner, child));
 }
 
 void* CXmlParserNode::queryInterface(std::uint32_t id) { return id == kXmlReaderNodeId ? this : nullptr; }

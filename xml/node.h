@@ -16,14 +16,21 @@ namespace detail {
 
 // A node of a parsed document as the game module reads it. Built once from the document model
 // and never changed afterwards; owned by its parent, the root by its CXmlParser.
+//
+// References graft whole trees of other documents, so a tree can be many thousands of levels
+// deep: building, copying and destroying it walk the tree with loops, never one call per level.
 class CXmlParserNode final : public IXmlReaderNode {
 public:
     // From a model element: its name, the text of its first child when that is a text node
-    // (later texts are dropped), its element children in order and its attributes.
+    // (later texts are dropped), its element children in order and its attributes. A child
+    // named "refer" is replaced by copies of the children of the node it names in another
+    // document, found through `resolver`; `documentName` (may be null) appears in the errors,
+    // which are CXmlParser::InitError.
     CXmlParserNode(CXmlParser* owner, const xml::CXmlNodeElement& element, IXmlResolver* resolver,
                    const WideChar* documentName);
     // A deep copy for another document: name and text are shared, the rest copied.
     CXmlParserNode(CXmlParser* owner, const CXmlParserNode& source);
+    ~CXmlParserNode();
     CXmlParserNode(const CXmlParserNode&) = delete;
     CXmlParserNode& operator=(const CXmlParserNode&) = delete;
 
@@ -78,10 +85,15 @@ private:
         WideString name;
         WideString value;
     };
+    struct Shallow {};  // selects the constructors that leave the children to their caller
+
+    CXmlParserNode(CXmlParser* owner, const xml::CXmlNodeElement& element, Shallow);
+    CXmlParserNode(CXmlParser* owner, const CXmlParserNode& source, Shallow);
+    void expandReference(const xml::CXmlNodeElement& refer, bool keepText, IXmlResolver* resolver,
+                         const WideChar* documentName);
 
     const CXmlParserNode* firstChildNamed(const WideChar* name) const;
     const Attribute* attributeAt(std::int32_t index) const;
-    void copyAttributes(const Attribute* from, std::uint32_t count);
 
     CXmlParser* owner;  // the document the node belongs to; not owning
     SharedString name;
@@ -89,6 +101,7 @@ private:
     boost::ptr_vector<CXmlParserNode> children;
     std::uint32_t attributeCount = 0;
     std::unique_ptr<Attribute[]> attributes;
+    CXmlParserNode* up = nullptr;  // the parent, set only while a tree is being torn down
 };
 
 }  // namespace detail

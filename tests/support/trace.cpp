@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "boundary/safe_string.h"
 #include "xml/reader/reader.h"
 #include "xml/utf.h"
 
@@ -66,6 +67,27 @@ std::string dump(const xml::CXmlNode& node, Options options) {
     out += ">";
     for (const xml::CXmlNode& child : element.children) out += " " + dump(child, options);
     return out + " </" + xml::toUtf8(element.name) + ">";
+}
+
+std::string nodes(IXmlReaderNode& node) {
+    WideString name, value;
+    CSafeStringW out(name);
+    node.getName(&out);
+    std::string text = "<" + xml::toUtf8(name);
+    if (*node.getText()) text += " \"" + xml::toUtf8(node.getText()) + "\"";
+    for (std::int32_t i = 0; i < static_cast<std::int32_t>(node.getAttributeCount()); ++i) {
+        out.retarget(name);
+        node.getAttributeName(i, &out);
+        out.retarget(value);
+        node.getAttributeString(i, &out);
+        text += " " + xml::toUtf8(name) + "=\"" + xml::toUtf8(value) + "\"";
+    }
+    if (node.getChildCount() == 0) return text + "/>";
+    text += ">";
+    for (std::int32_t i = 0; i < static_cast<std::int32_t>(node.getChildCount()); ++i) text += " " + nodes(*node.getChild(i));
+    out.retarget(name);
+    node.getName(&out);
+    return text + " </" + xml::toUtf8(name) + ">";
 }
 
 std::string model(const std::string& document, Options options) {

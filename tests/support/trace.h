@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "boundary/xml_reader.h"
 #include "xml/model.h"
 
 // Compact texts of what the reader and the document builder produce, for table-driven tests.
@@ -24,5 +25,8 @@ std::string model(const std::string& document, Options options = {});
 
 // The same dump of a model tree.
 std::string dump(const xml::CXmlNode& node, Options options = {});
+
+// A node access tree the same way, with its text: `<name "text" attr="value"> child </name>`.
+std::string nodes(IXmlReaderNode& node);
 
 }  // namespace trace

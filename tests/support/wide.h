@@ -11,3 +11,11 @@ inline WideString W(const char* utf8) { return xml::fromUtf8(utf8); }
 
 // GoogleTest prints failing wide strings as UTF-8.
 inline void PrintTo(const WideString& text, std::ostream* out) { *out << '"' << xml::toUtf8(text) << '"'; }
+
+// A path as the resolver reports it: "/" between all pieces.
+inline std::string slashed(const WideString& path) {
+    std::string text = xml::toUtf8(path);
+    for (char& c : text)
+        if (c == '\\') c = '/';
+    return text;
+}

@@ -44,6 +44,50 @@ TEST(XmlTool, DumpPrintsTheNodeTreeOrTheError) {
     EXPECT_EQ(r.err, "error opening file \"" + xml::toUtf8(folder.path("none.xml")) + "\"\n");
 }
 
+TEST(XmlTool, DumpResolvesReferencesFromTheFilesFolderOrTheGivenOnes) {
+    TempFolder folder;
+    const WideString top = folder.write("top.xml", "<t><refer filename='part.xml'/></t>");
+    folder.write("part.xml", "<p><here/></p>");
+    folder.write("other/part.xml", "<p><there/></p>");
+    folder.write("second/only.xml", "<p><second/></p>");
+    const auto children = [](const Result& r) { return r.out.substr(r.out.find("\"children\"")); };
+    EXPECT_EQ(children(run({W("dump"), top})), "\"children\":[{\"name\":\"here\",\"text\":\"\",\"attributes\":[],\"children\":[]}]}\n");
+    EXPECT_NE(run({W("dump"), W("--primary"), folder.path("other"), top}).out.find("there"), std::string::npos);
+    const WideString second = folder.write("s.xml", "<t><refer filename='only.xml'/></t>");
+    EXPECT_NE(run({W("dump"), second, W("--secondary"), folder.path("second")}).out.find("second"), std::string::npos);
+    const Result noResolver = run({W("dump"), top, W("--no-resolver"), W("--name"), W("n.xml")});
+    EXPECT_EQ(noResolver.code, 1);
+    EXPECT_EQ(noResolver.err, "can't resolve reference in \"n.xml\" at row: 1, column: 4 because no resolver was specified\n");
+}
+
+TEST(XmlTool, CheckReportsEveryFailingFileOnce) {
+    TempFolder folder;
+    folder.write("data/a.xml", "<a><refer filename='sub/b.xml'/></a>");
+    folder.write("data/sub/b.xml", "<b/>");
+    folder.write("data/sub/c.xml", "<c>\n<d></c>");
+    folder.write("data/z.xml", "<z><refer filename='none.xml'/></z>");
+    folder.write("data/notes.txt", "<not xml");
+    folder.write("data/upper.XML", "<not checked");
+    const WideString loose = folder.write("loose.txt", "<loose/>");
+#if !defined(_WIN32)
+    std::filesystem::create_symlink("../loose.txt", folder.root() / "data/link.xml");  // not followed
+    std::filesystem::create_directory_symlink("sub", folder.root() / "data/linked");
+#endif
+    const std::string data = xml::toUtf8(folder.path("data"));
+    Result r = run({W("check"), folder.path("data"), loose});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.out, data + "/sub/c.xml: invalid ending tag found for element at row: 2, column: 1 at row: 2, column: 4\n" +
+                         data + "/z.xml: can't resolve reference in \"" + data +
+                         "/z.xml\" at row: 1, column: 4, reason:\ncan't open file \"" +
+                         slashed(folder.path("data/none.xml")) + "\"\n");
+    EXPECT_EQ(r.err, "5 files checked, 2 failed\n");
+    r = run({W("check"), folder.path("data/sub/b.xml")});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "1 files checked, 0 failed\n");
+    EXPECT_EQ(run({W("check")}).code, 2);
+}
+
 TEST(XmlTool, ModelPrintsPositionsAndFlags) {
     TempFolder folder;
     Result r = run({W("model"), folder.write("m.xml", "<r\n a='1'>\n  text\n  <c/></r>")});

@@ -2,12 +2,14 @@
 
 #include <cstdint>
 #include <exception>
-#include <stdexcept>
 #include <string>
 
 #include "boundary/value_types.h"
+#include "tools/xmltool/check.h"
 #include "tools/xmltool/format_value.h"
 #include "tools/xmltool/json.h"
+#include "tools/xmltool/load.h"
+#include "tools/xmltool/usage_error.h"
 #include "xml/files.h"
 #include "xml/model.h"
 #include "xml/parser.h"
@@ -19,26 +21,14 @@ namespace {
 
 const char* const kUsage =
     "usage: xmltool dump FILE [--primary DIR] [--secondary DIR] [--name NAME] [--no-resolver]\n"
+    "       xmltool check [--secondary DIR] PATH...\n"
     "       xmltool model FILE\n"
     "       xmltool convert TYPE TEXT\n"
     "TYPE: bool long ulong uint64 float vector2 vector3 unitvector4 color stringa\n";
 
-struct UsageError : std::runtime_error {
-    using std::runtime_error::runtime_error;
-};
-
-struct DumpOptions {
-    WideString file;
-    WideString primary;
-    WideString secondary;
-    WideString name;
+LoadOptions parseDumpOptions(const std::vector<WideString>& arguments) {
+    LoadOptions options;
     bool hasFile = false;
-    bool hasName = false;
-    bool noResolver = false;
-};
-
-DumpOptions parseDumpOptions(const std::vector<WideString>& arguments) {
-    DumpOptions options;
     for (std::size_t i = 1; i < arguments.size(); ++i) {
         const WideString& argument = arguments[i];
         const auto value = [&]() -> const WideString& {
@@ -47,27 +37,21 @@ DumpOptions parseDumpOptions(const std::vector<WideString>& arguments) {
         };
         if (argument == widen("--primary")) options.primary = value();
         else if (argument == widen("--secondary")) options.secondary = value();
-        else if (argument == widen("--name")) {
-            options.name = value();
-            options.hasName = true;
-        } else if (argument == widen("--no-resolver")) options.noResolver = true;
+        else if (argument == widen("--name")) options.name = value();
+        else if (argument == widen("--no-resolver")) options.useResolver = false;
         else if (argument.rfind(widen("--"), 0) == 0) throw UsageError("unknown option " + xml::toUtf8(argument));
-        else if (options.hasFile) throw UsageError("more than one FILE");
+        else if (hasFile) throw UsageError("more than one FILE");
         else {
             options.file = argument;
-            options.hasFile = true;
+            hasFile = true;
         }
     }
-    if (!options.hasFile) throw UsageError("FILE is missing");
+    if (!hasFile) throw UsageError("FILE is missing");
     return options;
 }
 
 std::string dump(const std::vector<WideString>& arguments) {
-    const DumpOptions options = parseDumpOptions(arguments);
-    const FileToMemory file(options.file.c_str());
-    const WideString& documentName = options.hasName ? options.name : options.file;
-    CXmlParser parser(file.getData(), nullptr, documentName.c_str());
-    return nodeJson(*parser.getRoot());
+    return nodeJson(*loadDocument(parseDumpOptions(arguments))->getRoot());
 }
 
 std::string model(const std::vector<WideString>& arguments) {
@@ -119,6 +103,7 @@ int run(const std::vector<WideString>& arguments, std::ostream& out, std::ostrea
     try {
         const std::string command = arguments.empty() ? "" : xml::toUtf8(arguments[0]);
         std::string result;
+        if (command == "check") return check(arguments, out, err);
         if (command == "dump") result = dump(arguments);
         else if (command == "model") result = model(arguments);
         else if (command == "convert") result = convert(arguments);

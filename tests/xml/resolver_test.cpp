@@ -1,0 +1,183 @@
+// The resolver and the expansion of "refer" elements, over folder trees in a temporary folder.
+
+#include "xml/resolver.h"
+
+#include <memory>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "support/small_stack.h"
+#include "support/temp_folder.h"
+#include "support/trace.h"
+#include "support/wide.h"
+
+namespace {
+
+class Resolver : public ::testing::Test {
+protected:
+    // The result of open(): the document's nodes, or "!" and the failure text.
+    std::string open(CStdXmlResolver2& resolver, const char* name, const WideChar* folder = nullptr) {
+        WideString failure = W("untouched");
+        CSafeStringW error(failure);
+        IXmlResolver::IXmlData* data = resolver.open(W(name).c_str(), folder, &error);
+        if (!data) return "!" + xml::toUtf8(failure);
+        std::string result = trace::nodes(*data->getReader()->getRoot());
+        data->release();
+        return result;
+    }
+
+    // A document parsed with a resolver rooted at `primary`, or "!" and the error.
+    std::string parse(const std::string& text, const char* primary = "", const WideChar* name = nullptr) {
+        CStdXmlResolver2 resolver(folder.path(primary).c_str(), nullptr);
+        try {
+            CXmlParser parser(text.c_str(), &resolver, name);
+            return trace::nodes(*parser.getRoot());
+        } catch (const std::exception& error) {
+            return std::string("!") + error.what();
+        }
+    }
+
+    std::string where(const char* relative) { return slashed(folder.path(relative)); }
+
+    TempFolder folder;
+};
+
+TEST_F(Resolver, SearchesThePrimaryThenTheSecondaryFolder) {
+    folder.write("p/both.xml", "<r>primary</r>");
+    folder.write("s/both.xml", "<r>secondary</r>");
+    folder.write("s/second.xml", "<r>only secondary</r>");
+    folder.write("p/bad.xml", "<r>");
+    folder.write("s/bad.xml", "<r/>");
+    folder.write("x/both.xml", "<r>argument</r>");
+    folder.write("s/p.xml/inner.xml", "<r/>");
+    CStdXmlResolver2 both(folder.path("p").c_str(), folder.path("s").c_str());
+    CStdXmlResolver2 primaryOnly(folder.path("p").c_str(), nullptr);
+    EXPECT_EQ(open(both, "both.xml"), "<r \"primary\"/>");
+    EXPECT_EQ(open(both, "both.xml", folder.path("x").c_str()), "<r \"argument\"/>");
+    EXPECT_EQ(open(both, "second.xml"), "<r \"only secondary\"/>");
+    EXPECT_EQ(open(both, "\\/second.xml"), "<r \"only secondary\"/>");
+    EXPECT_EQ(open(both, "../p/both.xml", folder.path("s").c_str()), "<r \"primary\"/>");
+    EXPECT_EQ(open(both, "none.xml"), "!can't open file \"" + where("s/none.xml") + "\"");
+    EXPECT_EQ(open(primaryOnly, "none.xml"), "!can't open file \"" + where("p/none.xml") + "\"");
+    EXPECT_EQ(open(both, "p.xml"), "!can't open file \"" + where("s/p.xml") + "\"");  // a folder there
+    // A malformed document is not looked for elsewhere.
+    EXPECT_EQ(open(both, "bad.xml"), "!no ending tag found for element at row: 1, column: 1 at row: 1, column: 1");
+}
+
+TEST_F(Resolver, InterfacesAndNullArguments) {
+    CStdXmlResolver2 resolver(folder.path().c_str(), nullptr);
+    folder.write("a.xml", "<a/>");
+    EXPECT_EQ(resolver.queryInterface(kXmlResolverId), &resolver);
+    EXPECT_EQ(resolver.queryInterface(kXmlDataId), nullptr);
+    IXmlResolver::IXmlData* data = resolver.open(W("a.xml").c_str(), nullptr, nullptr);
+    ASSERT_NE(data, nullptr);
+    EXPECT_EQ(data->queryInterface(kXmlDataId), data);
+    EXPECT_EQ(data->queryInterface(kXmlReaderId), nullptr);
+    data->release();
+    EXPECT_EQ(resolver.open(W("none.xml").c_str(), nullptr, nullptr), nullptr);
+    (new CStdXmlResolver2(nullptr, nullptr))->release();
+}
+
+TEST_F(Resolver, ReferencesBringInChildrenAndText) {
+    folder.write("lib.xml", "<lib>libtext<item id='1'>one</item><group><item id='2'/></group></lib>");
+    folder.write("other.xml", "<o>othertext<x/></o>");
+    const struct { const char* document; const char* nodes; } cases[] = {
+        {"<a><refer filename='lib.xml'/></a>", "<a \"libtext\"> <item \"one\" id=\"1\"/> <group> <item id=\"2\"/> </group> </a>"},
+        {"<a>own<b/><refer filename='lib.xml' path='group'/></a>", "<a \"own\"> <b/> <item id=\"2\"/> </a>"},
+        {"<a><refer filename='lib.xml'/><refer filename='other.xml'/></a>",
+         "<a \"othertext\"> <item \"one\" id=\"1\"/> <group> <item id=\"2\"/> </group> <x/> </a>"},
+        {"<a><Refer filename='lib.xml'/><referx/></a>", "<a> <Refer filename=\"lib.xml\"/> <referx/> </a>"},
+        {"<a><refer filename='lib.xml' path='group/item' extra='1'><ignored/></refer></a>", "<a/>"},
+        {"<a><refer filename='lib.xml' path='/group\\\\item//'/><z/></a>", "<a> <z/> </a>"},
+        {"<a><refer filename='other.xml' path='x'/></a>", "<a/>"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(parse(c.document), c.nodes) << c.document;
+}
+
+TEST_F(Resolver, ReferenceErrorsNameWhereTheyStand) {
+    folder.write("lib.xml", "<lib><group/></lib>");
+    folder.write("outer.xml", "<o>\n  <refer filename='missing.xml'/></o>");
+    const std::string missing = where("missing.xml");
+    EXPECT_EQ(parse("<a>\n <refer path='x'/></a>", "", W("top.xml").c_str()),
+              "!filename was not found in reference in \"top.xml\" at row: 2, column: 2");
+    EXPECT_EQ(parse("<a><refer filename='missing.xml'/></a>"),
+              "!can't resolve reference in \"<source>\" at row: 1, column: 4, reason:\ncan't open file \"" + missing + "\"");
+    EXPECT_EQ(parse("<a><refer filename='lib.xml' path='group/none'/></a>"),
+              "!can't resolve reference in \"<source>\" at row: 1, column: 4, because node 'none' was not found");
+    EXPECT_EQ(parse("<a><refer filename='outer.xml'/></a>"),
+              "!can't resolve reference in \"<source>\" at row: 1, column: 4, reason:\n"
+              "can't resolve reference in \"" + where("outer.xml") + "\" at row: 2, column: 3, reason:\n"
+              "can't open file \"" + missing + "\"");
+    for (const char* document : {"<a><refer filename='lib.xml'/></a>", "<a><refer/></a>"}) {
+        try {
+            CXmlParser parser(document, nullptr, W("n.xml").c_str());
+            ADD_FAILURE() << document;
+        } catch (const CXmlParser::InitError& error) {
+            EXPECT_STREQ(error.what(), std::string(document).find("filename") != std::string::npos
+                                           ? "can't resolve reference in \"n.xml\" at row: 1, column: 4 because no resolver was specified"
+                                           : "filename was not found in reference in \"n.xml\" at row: 1, column: 4");
+        }
+    }
+}
+
+TEST_F(Resolver, NestedDocumentsResolveBesideThemselves) {
+    folder.write("sub/near.xml", "<n><refer filename='beside.xml'/></n>");
+    folder.write("sub/beside.xml", "<b><x>beside</x></b>");
+    folder.write("beside.xml", "<b><x>wrong</x></b>");
+    EXPECT_EQ(parse("<a><refer filename='sub/near.xml'/></a>"), "<a> <x \"beside\"/> </a>");
+}
+
+TEST_F(Resolver, CyclesAndDepthFailInsteadOfRecursing) {
+    folder.write("self.xml", "<s><refer filename='./self.xml'/></s>");
+    folder.write("a.xml", "<a><refer filename='b.xml'/></a>");
+    folder.write("b.xml", "<b><refer filename='c.xml'/></b>");
+    folder.write("c.xml", "<c><refer filename='sub/../a.xml'/></c>");
+    const std::string at = "\" at row: 1, column: 4, reason:\n";
+    EXPECT_EQ(parse("<t><refer filename='self.xml'/></t>"),
+              "!can't resolve reference in \"<source>" + at + "can't resolve reference in \"" + where("self.xml") + at +
+                  "circular reference to \"" + where("./self.xml") + "\"");  // the same file by another path
+    EXPECT_EQ(parse("<t><refer filename='a.xml'/></t>"),
+              "!can't resolve reference in \"<source>" + at + "can't resolve reference in \"" + where("a.xml") + at +
+                  "can't resolve reference in \"" + where("b.xml") + at + "can't resolve reference in \"" +
+                  where("c.xml") + at + "circular reference to \"" + where("a.xml") + "\"");  // sub/.. collapsed
+
+    for (int level = 1; level <= 9; ++level)
+        folder.write("d" + std::to_string(level) + ".xml",
+                     "<d><refer filename='d" + std::to_string(level + 1) + ".xml'/></d>");
+    folder.write("d9.xml", "<d>nine</d>");
+    EXPECT_EQ(parse("<t><refer filename='d2.xml'/></t>"), "<t \"nine\"/>");  // eight documents deep
+    const std::string tooDeep = parse("<t><refer filename='d1.xml'/></t>");
+    EXPECT_EQ(tooDeep.substr(tooDeep.rfind('\n') + 1), "reference nesting too deep");
+}
+
+// The deepest load the bounds allow: eight referenced documents, each grafted at the deepest
+// level of the one before, about 9000 levels in all, built and destroyed on 1 MiB of stack.
+TEST_F(Resolver, DeepestLoadFitsOnOneMebibyteOfStack) {
+    const auto nested = [](const std::string& innermost) {
+        std::string document = "<r>";
+        for (int i = 0; i < 998; ++i) document += "<a>";
+        document += innermost;
+        for (int i = 0; i < 998; ++i) document += "</a>";
+        return document + "</r>";
+    };
+    for (int level = 1; level <= 8; ++level)
+        folder.write("deep" + std::to_string(level) + ".xml",
+                     nested(level < 8 ? "<refer filename='deep" + std::to_string(level + 1) + ".xml'/>" : "bottom"));
+    const std::string top = nested("<refer filename='deep1.xml'/>");
+    runOnStack(1 << 20, [&] {
+        CStdXmlResolver2 resolver(folder.path().c_str(), nullptr);
+        auto parser = std::make_unique<CXmlParser>(top.c_str(), &resolver, nullptr);
+        int depth = 1;
+        IXmlReaderNode* node = parser->getRoot();
+        while (node->getChildCount() == 1) {
+            node = node->getChild(0);
+            ++depth;
+        }
+        EXPECT_EQ(depth, 1 + 9 * 998);
+        EXPECT_EQ(WideString(node->getText()), W("bottom"));
+        parser.reset();
+    });
+}
+
+}  // namespace

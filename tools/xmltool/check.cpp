@@ -1,0 +1,89 @@
+#include "tools/xmltool/check.h"
+
+#include <algorithm>
+#include <exception>
+#include <filesystem>
+#include <string>
+
+#include "tools/xmltool/load.h"
+#include "tools/xmltool/usage_error.h"
+#include "xml/utf.h"
+
+namespace xmltool {
+namespace {
+
+namespace fs = std::filesystem;
+
+fs::path toPath(const WideString& text) {
+#if defined(_WIN32)
+    return fs::path(text);
+#else
+    return fs::u8path(xml::toUtf8(text));
+#endif
+}
+
+bool endsWithXml(const WideString& name) {
+    const WideString suffix = widen(".xml");
+    return name.size() >= suffix.size() && name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+WideString fileName(const fs::path& path) {
+#if defined(_WIN32)
+    return path.filename().wstring();
+#else
+    return xml::fromUtf8(path.filename().string());
+#endif
+}
+
+// The "*.xml" files below `folder`, as the folder argument followed by "/"-joined pieces.
+std::vector<WideString> xmlFilesBelow(const WideString& folder) {
+    WideString prefix = folder;
+    while (prefix.size() > 1 && (prefix.back() == '/' || prefix.back() == '\\')) prefix.pop_back();
+    std::vector<std::pair<std::string, WideString>> found;  // sorted by the UTF-8 bytes
+    const fs::path root = toPath(folder);
+    for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator(); ++it) {
+        if (it->is_symlink() || !it->is_regular_file() || !endsWithXml(fileName(it->path()))) continue;
+        WideString path = prefix;
+        for (const fs::path& piece : fs::relative(it->path(), root)) path += WideChar('/') + fileName(piece);
+        found.emplace_back(xml::toUtf8(path), path);
+    }
+    std::sort(found.begin(), found.end());
+    std::vector<WideString> files;
+    for (auto& entry : found) files.push_back(std::move(entry.second));
+    return files;
+}
+
+}  // namespace
+
+int check(const std::vector<WideString>& arguments, std::ostream& out, std::ostream& err) {
+    WideString secondary;
+    std::vector<WideString> files;
+    for (std::size_t i = 1; i < arguments.size(); ++i) {
+        if (arguments[i] == widen("--secondary")) {
+            if (++i == arguments.size()) throw UsageError("--secondary needs a value");
+            secondary = arguments[i];
+        } else if (fs::is_directory(toPath(arguments[i]))) {
+            for (WideString& file : xmlFilesBelow(arguments[i])) files.push_back(std::move(file));
+        } else {
+            files.push_back(arguments[i]);  // a file, or a path that loading will report as missing
+        }
+    }
+    if (files.empty() && arguments.size() < 2) throw UsageError("check needs a PATH");
+
+    std::size_t failed = 0;
+    for (const WideString& file : files) {
+        try {
+            LoadOptions options;
+            options.file = file;
+            options.secondary = secondary;
+            loadDocument(options);
+        } catch (const std::exception& error) {
+            ++failed;
+            out << xml::toUtf8(file) << ": " << error.what() << '\n';
+        }
+    }
+    err << files.size() << " files checked, " << failed << " failed\n";
+    return failed ? 1 : 0;
+}
+
+}  // namespace xmltool
