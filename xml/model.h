@@ -1,5 +1,6 @@
 #pragma once
 
+#include <iosfwd>
 #include <memory>
 #include <vector>
 
@@ -14,6 +15,7 @@ enum NodeKind { TextNode = 0, ElementNode = 1 };
 
 class CXmlNodeElement;
 class CXmlNodeText;
+class CXmlDocument;
 
 // A node of the document model: the short-lived tree the parser builds from the reader's tokens.
 class CXmlNode {
@@ -26,6 +28,9 @@ public:
     virtual NodeKind kind() const = 0;
     // A deep copy on the heap, owned by the caller; positions are zero and parent is null.
     virtual CXmlNode* clone() const = 0;
+    // Writes the node as indented XML text, `depth` tabs in, encoded as `document` says (see
+    // xml/writer.h).
+    virtual void writeXml(std::ostream& out, const CXmlDocument& document, unsigned depth) const = 0;
     virtual const CXmlNodeElement* asElement() const = 0;
     virtual CXmlNodeElement* asElement() = 0;
     virtual const CXmlNodeText* asText() const = 0;
@@ -55,6 +60,7 @@ public:
 
     NodeKind kind() const override { return ElementNode; }
     CXmlNodeElement* clone() const override;
+    void writeXml(std::ostream& out, const CXmlDocument& document, unsigned depth) const override;
     const CXmlNodeElement* asElement() const override { return this; }
     CXmlNodeElement* asElement() override { return this; }
     const CXmlNodeText* asText() const override { return nullptr; }
@@ -84,6 +90,7 @@ public:
 
     NodeKind kind() const override { return TextNode; }
     CXmlNodeText* clone() const override { return new CXmlNodeText(text); }
+    void writeXml(std::ostream& out, const CXmlDocument& document, unsigned depth) const override;
     const CXmlNodeElement* asElement() const override { return nullptr; }
     CXmlNodeElement* asElement() override { return nullptr; }
     const CXmlNodeText* asText() const override { return this; }

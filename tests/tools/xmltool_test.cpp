@@ -88,6 +88,20 @@ TEST(XmlTool, CheckReportsEveryFailingFileOnce) {
     EXPECT_EQ(run({W("check")}).code, 2);
 }
 
+TEST(XmlTool, FormatWritesTheModelBackAsItGoes) {
+    TempFolder folder;
+    Result r = run({W("format"), folder.write("f.xml", "<a x='1'\n  y='2'>\n  <b>text</b></a>")});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.out, "<a x=\"1\"\n\ty=\"2\"\n>\n\t<b>text</b>\n</a>");
+    r = run({W("format"), folder.write("g.xml", "<a><b/><c v='&#233;'/></a>")});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.out, "<a>\n\t<b />\n\t<c v=");
+    EXPECT_EQ(r.err, "character string cannot be expressed in legacy encoding\n");
+    r = run({W("format"), folder.write("h.xml", "<a>")});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.out, "");
+}
+
 TEST(XmlTool, ModelPrintsPositionsAndFlags) {
     TempFolder folder;
     Result r = run({W("model"), folder.write("m.xml", "<r\n a='1'>\n  text\n  <c/></r>")});

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <exception>
+#include <memory>
 #include <string>
 
 #include "boundary/value_types.h"
@@ -22,6 +23,7 @@ namespace {
 const char* const kUsage =
     "usage: xmltool dump FILE [--primary DIR] [--secondary DIR] [--name NAME] [--no-resolver]\n"
     "       xmltool check [--secondary DIR] PATH...\n"
+    "       xmltool format FILE\n"
     "       xmltool model FILE\n"
     "       xmltool convert TYPE TEXT\n"
     "TYPE: bool long ulong uint64 float vector2 vector3 unitvector4 color stringa\n";
@@ -54,13 +56,21 @@ std::string dump(const std::vector<WideString>& arguments) {
     return nodeJson(*loadDocument(parseDumpOptions(arguments))->getRoot());
 }
 
-std::string model(const std::vector<WideString>& arguments) {
-    if (arguments.size() != 2) throw UsageError("model takes one FILE");
+// The document model of FILE's bytes, as the document parser builds it before its nodes.
+std::unique_ptr<xml::CXmlDocument> parseModel(const std::vector<WideString>& arguments) {
+    if (arguments.size() != 2) throw UsageError(xml::toUtf8(arguments[0]) + " takes one FILE");
     const FileToMemory file(arguments[1].c_str());
-    xml::CXmlDocument document;
-    document.parse(file.getData(), file.getData() + file.getSize());
-    if (!document.root) throw CXmlParser::InitError(widen("malformed Xml document"));
-    return modelJson(document);
+    auto document = std::make_unique<xml::CXmlDocument>();
+    document->parse(file.getData(), file.getData() + file.getSize());
+    if (!document->root) throw CXmlParser::InitError(widen("malformed Xml document"));
+    return document;
+}
+
+// Writes as it goes: on an encoding failure what came before stays on `out`.
+int format(const std::vector<WideString>& arguments, std::ostream& out) {
+    const auto document = parseModel(arguments);
+    document->root->writeXml(out, *document, 0);
+    return 0;
 }
 
 template <class T>
@@ -105,7 +115,8 @@ int run(const std::vector<WideString>& arguments, std::ostream& out, std::ostrea
         std::string result;
         if (command == "check") return check(arguments, out, err);
         if (command == "dump") result = dump(arguments);
-        else if (command == "model") result = model(arguments);
+        else if (command == "format") return format(arguments, out);
+        else if (command == "model") result = modelJson(*parseModel(arguments));
         else if (command == "convert") result = convert(arguments);
         else throw UsageError(command.empty() ? "no command" : "unknown command " + command);
         out << result << '\n';  // nothing reaches the output unless the whole command succeeded
