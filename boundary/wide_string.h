@@ -3,15 +3,7 @@
 #include <string>
 #include <string_view>
 
-// Every wide string of the system is UTF-16 in 16-bit code units. On Windows that is exactly
-// wchar_t, so Win32 calls and the module boundary take these strings as they are; elsewhere
-// wchar_t is 32 bits wide and char16_t takes its place.
-#if defined(_WIN32)
-using WideChar = wchar_t;
-#else
-using WideChar = char16_t;
-#endif
-static_assert(sizeof(WideChar) == 2, "wide strings are UTF-16 code units");
+#include "boundary/wide_char.h"
 
 using WideString = std::basic_string<WideChar>;
 using WideStringView = std::basic_string_view<WideChar>;

@@ -2,7 +2,7 @@
 
 #include "boundary/base.h"
 #include "boundary/safe_string.h"
-#include "boundary/wide_string.h"
+#include "boundary/wide_char.h"
 #include "boundary/xml_reader.h"
 
 // Finds and parses documents named by other documents.

@@ -6,7 +6,7 @@
 
 #include <boost/tokenizer.hpp>
 
-#include "boundary/safe_string.h"
+#include "boundary/csafe_string.h"
 #include "xml/errors.h"
 #include "xml/parser.h"
 #include "xml/values.h"

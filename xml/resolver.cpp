@@ -4,7 +4,7 @@
 #include <memory>
 #include <utility>
 
-#include "boundary/safe_string.h"
+#include "boundary/csafe_string.h"
 #include "xml/files.h"
 #include "xml/paths.h"
 #include "xml/utf.h"

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "boundary/safe_string.h"
+#include "boundary/csafe_string.h"
 #include "xml/reader/reader.h"
 #include "xml/utf.h"
 

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "boundary/csafe_string.h"
 #include "support/capture_string.h"
 #include "support/wide.h"
 #include "xml/parser.h"

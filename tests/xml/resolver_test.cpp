@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "boundary/csafe_string.h"
 #include "support/small_stack.h"
 #include "support/temp_folder.h"
 #include "support/trace.h"

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "boundary/safe_string.h"
+#include "boundary/csafe_string.h"
 
 namespace xmltool {
 namespace {

@@ -1,4 +1,4 @@
-#include "boundary/safe_string.h"
+#include "boundary/csafe_string.h"
 
 #include <gtest/gtest.h>
 

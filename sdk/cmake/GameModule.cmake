@@ -1,0 +1,34 @@
+# gamehost_add_module(<target> SOURCES <files>... [EXPORTS <names>...])
+#
+# Builds a game module, "GameModule.dll", with mingw-w64. The module defines
+#     extern "C" IGameModuleFactory* __stdcall createFactory();
+# and the function exports it under the name the host looks for, "_createFactory@0" (MSVC's
+# decoration of that declaration), through a generated .def file; EXPORTS adds further plain C
+# exports. The runtime is linked statically, so no compiler DLL has to ship with the module.
+
+# Outside this project (an installed SDK) the headers and the XML library sit beside this file.
+if(NOT TARGET gamehost::boundary)
+  get_filename_component(_gamehost_sdk ${CMAKE_CURRENT_LIST_DIR}/.. ABSOLUTE)
+  add_library(gamehost::boundary INTERFACE IMPORTED)
+  set_target_properties(gamehost::boundary PROPERTIES INTERFACE_INCLUDE_DIRECTORIES ${_gamehost_sdk}/include)
+  add_library(gamehost::xml STATIC IMPORTED)
+  set_target_properties(gamehost::xml PROPERTIES
+    IMPORTED_LOCATION ${_gamehost_sdk}/lib/libgamehost_xml.a
+    INTERFACE_INCLUDE_DIRECTORIES ${_gamehost_sdk}/include
+    INTERFACE_LINK_LIBRARIES "gamehost::boundary;shlwapi")
+endif()
+
+function(gamehost_add_module target)
+  cmake_parse_arguments(PARSE_ARGV 1 arg "" "" "SOURCES;EXPORTS")
+  set(exports "EXPORTS\n_createFactory@0 = createFactory@0\n")
+  foreach(name IN LISTS arg_EXPORTS)
+    string(APPEND exports "${name}\n")
+  endforeach()
+  set(def ${CMAKE_CURRENT_BINARY_DIR}/${target}.def)
+  file(CONFIGURE OUTPUT ${def} CONTENT "${exports}")
+
+  add_library(${target} SHARED ${arg_SOURCES} ${def})
+  set_target_properties(${target} PROPERTIES PREFIX "" OUTPUT_NAME GameModule)
+  target_link_options(${target} PRIVATE -static)
+  target_link_libraries(${target} PRIVATE gamehost::boundary)
+endfunction()

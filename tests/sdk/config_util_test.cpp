@@ -1,0 +1,204 @@
+// The configuration utility run as the host runs it, from a game folder laid out like a real one.
+#include <windows.h>
+
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "support/temp_folder.h"
+#include "support/wide.h"
+#include "xml/model.h"
+#include "xml/paths.h"
+
+namespace {
+
+const std::string kBom = "\xEF\xBB\xBF";
+const std::string kConfigured = "0:" + std::to_string(REG_DWORD) + ":0";  // see Game::firstRun
+const WideString kCompanyKey = L"Software\\Gamehost Config Test";
+
+// Owns the handles of a started process; a process still running at the end is ended.
+class Process {
+public:
+    Process(const WideString& program, const WideString& arguments) {
+        WideString commandLine = L"\"" + program + L"\"" + arguments;
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                            xml::parentFolder(program).c_str(), &startup, &info))
+            info = {};
+    }
+    ~Process() {
+        if (!info.hProcess) return;
+        TerminateProcess(info.hProcess, 99);
+        WaitForSingleObject(info.hProcess, 5000);  // its files can go only once it has ended
+        CloseHandle(info.hThread);
+        CloseHandle(info.hProcess);
+    }
+    Process(const Process&) = delete;
+    Process& operator=(const Process&) = delete;
+
+    DWORD id() const { return info.dwProcessId; }
+    // -1 when the process did not start or did not end within 30 seconds.
+    long exitCode() const {
+        DWORD code = 0;
+        if (!info.hProcess || WaitForSingleObject(info.hProcess, 30000) != WAIT_OBJECT_0 ||
+            !GetExitCodeProcess(info.hProcess, &code))
+            return -1;
+        return static_cast<long>(code);
+    }
+
+private:
+    PROCESS_INFORMATION info{};
+};
+
+// ROOT/bin/win32/config.exe beside ROOT/data, with a product (registry key) of its own.
+class Game {
+public:
+    explicit Game(const std::string& configXml, bool withInfo = true) {
+        static std::atomic<unsigned> serial{0};
+        const std::string product = "Orbit-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(serial++);
+        title = W(("Config test " + product).c_str());
+        key = kCompanyKey + L"\\" + W(product.c_str());
+        RegDeleteKeyW(HKEY_LOCAL_MACHINE, key.c_str());  // left over from an aborted run
+        if (withInfo)
+            folder.write("data/info.xml", "<Info><Company>Gamehost Config Test</Company><Title>" + xml::toUtf8(title) +
+                                              "</Title><Product>" + product + "</Product></Info>");
+        folder.write("data/config.xml", configXml);
+        std::filesystem::create_directories(folder.root() / "bin/win32");
+        wchar_t self[MAX_PATH] = {};
+        GetModuleFileNameW(nullptr, self, MAX_PATH);
+        CopyFileW(xml::combinePath(xml::parentFolder(self), L"config.exe").c_str(), program().c_str(), FALSE);
+    }
+    ~Game() {
+        RegDeleteKeyW(HKEY_LOCAL_MACHINE, key.c_str());
+        RegDeleteKeyW(HKEY_LOCAL_MACHINE, kCompanyKey.c_str());  // refused while other tests' keys remain
+    }
+
+    WideString program() const { return folder.path("bin/win32/config.exe"); }
+    // "absent", or "status:type:value".
+    std::string firstRun() const {
+        DWORD type = 0, value = 0, size = sizeof value;
+        const LONG status = RegGetValueW(HKEY_LOCAL_MACHINE, key.c_str(), L"FirstRun", RRF_RT_ANY, &type, &value, &size);
+        if (status == ERROR_FILE_NOT_FOUND) return "absent";
+        return std::to_string(status) + ":" + std::to_string(type) + ":" + std::to_string(value);
+    }
+    std::string configXml() const {
+        std::ifstream in(folder.root() / "data/config.xml", std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+
+    TempFolder folder;
+    WideString title;
+
+private:
+    WideString key;
+};
+
+// Read back and written out in the writer's one layout: equal for equal elements, attributes
+// and texts, whatever the layout of the file was.
+std::string normalized(const std::string& bytes) {
+    xml::CXmlDocument document;
+    document.parse(bytes.data(), bytes.data() + bytes.size());
+    std::ostringstream out;
+    out << (document.utf8 ? "utf-8 " : "legacy ");
+    document.root->writeXml(out, document, 0);
+    return out.str();
+}
+
+void expectRewritten(const Game& game, const std::string& expected) {
+    const std::string written = game.configXml();
+    EXPECT_EQ(normalized(written), normalized(expected));
+    EXPECT_EQ(written.rfind(kBom, 0) == 0, expected.rfind(kBom, 0) == 0) << written;
+    EXPECT_EQ(game.firstRun(), kConfigured);
+}
+
+// The test display is 1024x768.
+TEST(ConfigUtility, AutodetectWritesTheModeThatFitsTheScreen) {
+    const struct { std::string input; std::string expected; } cases[] = {
+        {"<Config>\n\t<Script>\n\t\t<Init name=\"orbit\" />\n\t</Script>\n\t<Window width=\"800\" height=\"600\" />\n</Config>",
+         "<Config><Script><Init name='orbit'/></Script><Window width='800' height='600'/></Config>"},
+        {"<Config><!-- lost --><fullscreen/><Window width='640' height='480' note='a &amp; b'/><FULLSCREEN a='1'/>"
+         "<refer filename='more.xml' node='x'/><Demo seconds='3'>text</Demo></Config>",
+         "<Config><Window width='640' height='480' note='a &amp; b'/><refer filename='more.xml' node='x'/>"
+         "<Demo seconds='3'>text</Demo></Config>"},
+        {"<Config><Script/></Config>", "<Config><Script/></Config>"},
+        {"<Config><Window width='1024' height='600'/></Config>", "<Config><Window width='1024' height='600'/><FullScreen/></Config>"},
+        {"<Config><Window width='900' height='760'/><FullScreen/></Config>",
+         "<Config><Window width='900' height='760'/><FullScreen/></Config>"},
+        {kBom + "<Config><Title>Orbit \xE2\x80\x93 \xC3\xA9</Title><fullScreen/><Window width='5000'/></Config>",
+         kBom + "<Config><Title>Orbit \xE2\x80\x93 \xC3\xA9</Title><Window width='5000'/><FullScreen/></Config>"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.input);
+        const Game game(c.input);
+        EXPECT_EQ(Process(game.program(), L" /autodetect").exitCode(), 0);
+        expectRewritten(game, c.expected);
+    }
+}
+
+TEST(ConfigUtility, AutodetectFailureChangesNothing) {
+    const std::string good = "<Config><FullScreen/></Config>";
+    const struct { const char* what; std::string config; bool withInfo; } cases[] = {
+        {"no info.xml", good, false},
+        {"malformed config.xml", "<Config><Window></Config>", true},
+        {"config.xml without a root", "<?xml version='1.0'?>", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const Game game(c.config, c.withInfo);
+        EXPECT_GT(Process(game.program(), L" /autodetect").exitCode(), 0);
+        EXPECT_EQ(game.firstRun(), "absent");
+        EXPECT_EQ(game.configXml(), c.config);
+    }
+}
+
+struct BoxSearch {
+    DWORD process;
+    const WideString& caption;
+    HWND found;
+};
+
+BOOL CALLBACK matchBox(HWND window, LPARAM parameter) {
+    auto& search = *reinterpret_cast<BoxSearch*>(parameter);
+    wchar_t className[16] = {}, caption[256] = {};
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    GetClassNameW(window, className, 16);
+    GetWindowTextW(window, caption, 256);
+    if (process == search.process && IsWindowVisible(window) && WideString(className) == L"#32770" &&
+        caption == search.caption)
+        search.found = window;
+    return !search.found;
+}
+
+TEST(ConfigUtility, AsksThePlayerWithoutTheFlag) {
+    const std::string input = "<Config><Window width='640' height='480'/><fullscreen/></Config>";
+    const struct { WPARAM answer; long exitCode; std::string expected; std::string firstRun; } cases[] = {
+        {IDNO, 0, "<Config><Window width='640' height='480'/></Config>", kConfigured},
+        {IDYES, 0, "<Config><Window width='640' height='480'/><FullScreen/></Config>", kConfigured},
+        {IDCANCEL, 1, input, "absent"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.answer);
+        const Game game(input);
+        const Process process(game.program(), L"");
+        BoxSearch search{process.id(), game.title, nullptr};
+        // Wine without a window manager takes a while to show the box.
+        for (int tries = 0; tries < 100 && !search.found; ++tries) {
+            Sleep(100);
+            EnumWindows(matchBox, reinterpret_cast<LPARAM>(&search));
+        }
+        ASSERT_NE(search.found, nullptr);
+        PostMessageW(search.found, WM_COMMAND, c.answer, 0);
+        EXPECT_EQ(process.exitCode(), c.exitCode);
+        EXPECT_EQ(normalized(game.configXml()), normalized(c.expected));
+        EXPECT_EQ(game.firstRun(), c.firstRun);
+    }
+}
+
+}  // namespace
