@@ -1,0 +1,77 @@
+// The launch against the real system: each operation one or two Win32 calls.
+
+#include <shlobj.h>
+#include <windows.h>
+
+#include "crash/crash_handler.h"
+#include "host/first_run.h"
+#include "host/launch_system.h"
+#include "host/paths.h"
+#include "host/state.h"
+#include "host/window.h"
+#include "xml/files.h"
+#include "xml/parser.h"
+#include "xml/resolver.h"
+
+namespace host {
+namespace {
+
+std::optional<std::wstring> shellFolder(int which) {
+    wchar_t folder[MAX_PATH];
+    if (FAILED(SHGetFolderPathW(nullptr, which, nullptr, 0, folder))) return std::nullopt;
+    return std::wstring(folder);
+}
+
+class Win32LaunchSystem final : public LaunchSystem {
+public:
+    std::wstring moduleFolder() override { return getModuleFolder(); }
+    std::wstring fullPath(const std::wstring& path) override { return getFullPath(path); }
+
+    void* loadModuleLibrary() override { return LoadLibraryA("GameModule.dll"); }
+    IGameModuleFactory* createFactory(void* library) override {
+        const auto create = reinterpret_cast<CreateFactoryFunction>(
+            reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(library), kCreateFactoryExport)));
+        return create ? create() : nullptr;
+    }
+    void freeModuleLibrary(void* library) override { FreeLibrary(static_cast<HMODULE>(library)); }
+
+    bool isFirstRun(const std::wstring& registryPath) override { return ::isFirstRun(registryPath.c_str()); }
+    bool startConfigUtil(const std::wstring& folder, void*& process) override {
+        process = ::startConfigUtil(folder.c_str(), true);
+        return process != INVALID_HANDLE_VALUE;
+    }
+    bool waitForProcess(void* process) override {
+        const DWORD waited = WaitForSingleObject(process, INFINITE);
+        CloseHandle(process);
+        return waited == WAIT_OBJECT_0;
+    }
+
+    std::optional<std::wstring> commonAppDataFolder() override { return shellFolder(CSIDL_COMMON_APPDATA); }
+    std::optional<std::wstring> documentsFolder() override { return shellFolder(CSIDL_PERSONAL); }
+    void setCrashReportPaths(const std::wstring& report, const std::wstring& dump) override {
+        CrashHandler::setReportPath(report.c_str());
+        CrashHandler::setDumpPath(dump.c_str());
+    }
+
+    // The text and the resolver serve only while the parser is built.
+    IXmlReader* loadDocument(const std::wstring& path, const std::wstring& primary, const std::wstring& secondary,
+                             const wchar_t* name) override {
+        CStdXmlResolver2 resolver(primary.c_str(), secondary.empty() ? nullptr : secondary.c_str());
+        const FileToMemory text(path.c_str());
+        return new CXmlParser(text.getData(), &resolver, name);
+    }
+
+    int createGameWindow(bool fullScreen) override { return host::createGameWindow(fullScreen); }
+    WindowHandle mainWindow() override { return host::mainWindow; }
+    void setWindowText(const std::wstring& text) override { SetWindowTextW(host::mainWindow, text.c_str()); }
+    void confineCursor() override { host::confineCursor(); }
+};
+
+}  // namespace
+
+int launchGame(std::wstring& errorText) {
+    Win32LaunchSystem system;
+    return runLaunch(system, errorText);
+}
+
+}  // namespace host
