@@ -1,0 +1,187 @@
+// The text report: header, modules, registers, the call stack twice (the second time with every
+// frame's locals and parameters), the failing module's globals, then the minidump.
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <initializer_list>
+
+#include "crash/crash_state.h"
+#include "crash/report_parts.h"
+#include "crash/symbol_lines.h"
+
+namespace crash {
+
+CrashState state;
+
+int reportPrintf(const char* format, ...) {
+    char buffer[1024];
+    va_list arguments;
+    va_start(arguments, format);
+    // The C runtime's own formatter: %I64X, %hs and %S as the layout uses them. It returns -1
+    // for text longer than the buffer, which is then cut.
+    int length = _vsnprintf(buffer, sizeof buffer, format, arguments);
+    va_end(arguments);
+    if (length < 0 || length > static_cast<int>(sizeof buffer)) length = sizeof buffer;
+    DWORD written;
+    WriteFile(state.reportFile, buffer, static_cast<DWORD>(length), &written, nullptr);
+    return length;
+}
+
+namespace {
+
+const char* symbolTypeName(SYM_TYPE type) {
+    static const char* const names[] = {"none", "COFF", "CV", "PDB", "exported", "deferred", "SYM", "DIA", "virtual"};
+    const auto index = static_cast<unsigned>(type);
+    return index < sizeof names / sizeof names[0] ? names[index] : "unknown";
+}
+
+// ".", the executable's folder, the two symbol path variables and the system folders, joined
+// with ";". A piece that would not fit 1024 bytes, or a variable of 260 bytes or more, is left out.
+void buildSearchPath(char (&path)[1024]) {
+    std::size_t used = 0;
+    path[0] = 0;
+    const auto add = [&](const char* piece, const char* suffix) {
+        const std::size_t length = std::strlen(piece) + std::strlen(suffix) + (used ? 1 : 0);
+        if (used + length >= sizeof path) return;
+        std::snprintf(path + used, sizeof path - used, "%s%s%s", used ? ";" : "", piece, suffix);
+        used += length;
+    };
+    add(".", "");
+    add(state.moduleFolder, "");
+    char value[260];
+    for (const char* name : {"_NT_SYMBOL_PATH", "_NT_ALTERNATE_SYMBOL_PATH"}) {
+        const DWORD length = GetEnvironmentVariableA(name, value, sizeof value);
+        if (length > 0 && length < sizeof value) add(value, "");
+    }
+    const DWORD length = GetEnvironmentVariableA("SYSTEMROOT", value, sizeof value);
+    if (length > 0 && length < sizeof value) {
+        add(value, "");
+        add(value, "\\System32");
+    }
+}
+
+BOOL CALLBACK writeModuleLine(PCSTR name, DWORD64 base, PVOID) {
+    IMAGEHLP_MODULE64 module{};
+    module.SizeOfStruct = sizeof module;
+    if (!state.dbghelp.SymGetModuleInfo64(state.process, base, &module)) {
+        reportPrintf("%s\r\n", name);
+    } else {
+        reportPrintf("%s: %s", name, symbolTypeName(module.SymType));
+        if (module.LineNumbers) reportPrintf(" [L]");
+        reportPrintf("\r\n");
+    }
+    return TRUE;
+}
+
+void writeRegisters(const CONTEXT& c) {
+    reportPrintf("\r\nRegisters:\r\n");
+    reportPrintf("EAX:%08X\r\nEBX:%08X\r\nECX:%08X\r\nEDX:%08X\r\nESI:%08X\r\nEDI:%08X\r\n", c.Eax, c.Ebx, c.Ecx, c.Edx,
+                 c.Esi, c.Edi);
+    reportPrintf("CS:EIP:%04X:%08X\r\n", c.SegCs, c.Eip);
+    reportPrintf("SS:ESP:%04X:%08X  EBP:%08X\r\n", c.SegSs, c.Esp, c.Ebp);
+    reportPrintf("DS:%04X  ES:%04X  FS:%04X  GS:%04X\r\n", c.SegDs, c.SegEs, c.SegFs, c.SegGs);
+    reportPrintf("Flags:%08X\r\n", c.EFlags);
+}
+
+void writeCallStack(CONTEXT context, bool withVariables, HANDLE thread) {
+    const DbgHelp& dbghelp = state.dbghelp;
+    reportPrintf("\r\nCall stack:\r\n");
+    reportPrintf("Address   Frame     Function            SourceFile\r\n");
+    STACKFRAME64 frame{};
+    frame.AddrPC.Offset = context.Eip;
+    frame.AddrPC.Mode = AddrModeFlat;
+    frame.AddrFrame.Offset = context.Ebp;
+    frame.AddrFrame.Mode = AddrModeFlat;
+    frame.AddrStack.Offset = context.Esp;
+    frame.AddrStack.Mode = AddrModeFlat;
+    for (;;) {
+        if (!dbghelp.StackWalk64(IMAGE_FILE_MACHINE_I386, state.process, thread, &frame, &context, nullptr,
+                                 dbghelp.SymFunctionTableAccess64, dbghelp.SymGetModuleBase64, nullptr) ||
+            frame.AddrFrame.Offset == 0)
+            break;
+        const DWORD64 pc = frame.AddrPC.Offset;
+        reportPrintf("%08I64X  %08I64X  ", pc, frame.AddrFrame.Offset);
+
+        alignas(SYMBOL_INFO) char symbolBuffer[sizeof(SYMBOL_INFO) + 1024];
+        auto* symbol = reinterpret_cast<SYMBOL_INFO*>(symbolBuffer);
+        std::memset(symbolBuffer, 0, sizeof symbolBuffer);
+        symbol->SizeOfStruct = sizeof(SYMBOL_INFO);
+        symbol->MaxNameLen = 1024;
+        DWORD64 displacement = 0;
+        if (dbghelp.SymFromAddr(state.process, pc, &displacement, symbol)) {
+            reportPrintf("%hs+%I64X", symbol->Name, displacement);
+        } else {
+            ModuleLocation where;
+            logicalAddress(reinterpret_cast<void*>(static_cast<DWORD_PTR>(pc)), where);
+            reportPrintf("%04X:%08I64X %s", where.section, where.offset, where.modulePath);
+        }
+        IMAGEHLP_LINE64 line{};
+        line.SizeOfStruct = sizeof line;
+        DWORD lineDisplacement = 0;
+        if (dbghelp.SymGetLineFromAddr64(state.process, pc, &lineDisplacement, &line))
+            reportPrintf("  %s line %u", line.FileName, static_cast<unsigned>(line.LineNumber));
+        else
+            reportPrintf("%X", GetLastError());
+        reportPrintf("\r\n");
+
+        if (withVariables) {
+            IMAGEHLP_STACK_FRAME scope{};
+            scope.InstructionOffset = pc;
+            dbghelp.SymSetContext(state.process, &scope, nullptr);
+            dbghelp.SymEnumSymbols(state.process, 0, nullptr, writeSymbolLine, &frame);
+            reportPrintf("\r\n");
+        }
+    }
+}
+
+void writeMinidump(EXCEPTION_POINTERS* info, DWORD failingThreadId) {
+    const HANDLE dump = CreateFileW(state.dumpPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (dump == INVALID_HANDLE_VALUE) return;
+    MINIDUMP_EXCEPTION_INFORMATION exception{failingThreadId, info, TRUE};
+    state.dbghelp.MiniDumpWriteDump(state.process, GetCurrentProcessId(), dump, MiniDumpNormal, &exception, nullptr, nullptr);
+    CloseHandle(dump);
+}
+
+}  // namespace
+
+void writeReport(EXCEPTION_POINTERS* info, HANDLE failingThread, DWORD failingThreadId) {
+    const EXCEPTION_RECORD& record = *info->ExceptionRecord;
+    reportPrintf("//=====================================================\r\n");
+    const std::time_t now = std::time(nullptr);
+    char time[32] = "";
+    if (const char* text = std::asctime(std::localtime(&now))) {
+        std::snprintf(time, sizeof time, "%s", text);
+        if (char* end = std::strchr(time, '\n')) *end = 0;
+    }
+    reportPrintf("Exception time: %s\r\n", time);
+    reportPrintf("Exception code: %08X %s\r\n", static_cast<unsigned>(record.ExceptionCode), exceptionName(record.ExceptionCode));
+    ModuleLocation fault;
+    const bool faultInModule = logicalAddress(record.ExceptionAddress, fault);
+    reportPrintf("Fault address:  %p %02X:%08I64X %s\r\n", record.ExceptionAddress, fault.section, fault.offset, fault.modulePath);
+
+    if (!state.dbghelpLoaded) return;
+    const DbgHelp& dbghelp = state.dbghelp;
+    dbghelp.SymSetOptions(dbghelp.SymGetOptions() | SYMOPT_LOAD_LINES);
+    char searchPath[1024];
+    buildSearchPath(searchPath);
+    if (!dbghelp.SymInitialize(state.process, searchPath, TRUE)) return;
+
+    reportPrintf("\r\nModules:\r\n");
+    dbghelp.SymEnumerateModules64(state.process, writeModuleLine, nullptr);
+    writeRegisters(*info->ContextRecord);
+    writeCallStack(*info->ContextRecord, false, failingThread);
+    reportPrintf("========================\r\n");
+    reportPrintf("Local Variables And Parameters\r\n");
+    writeCallStack(*info->ContextRecord, true, failingThread);
+    reportPrintf("========================\r\n");
+    reportPrintf("Global Variables\r\n");
+    // With a fault outside every module there are no globals to list.
+    if (faultInModule) dbghelp.SymEnumSymbols(state.process, fault.moduleBase, nullptr, writeSymbolLine, nullptr);
+    dbghelp.SymCleanup(state.process);
+    reportPrintf("\r\n");
+    writeMinidump(info, failingThreadId);
+}
+
+}  // namespace crash
