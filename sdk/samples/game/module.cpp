@@ -2,6 +2,7 @@
 // protocol. Every object here belongs to the host once returned and ends with release(); the
 // log is only lent. Nothing is kept from "config.xml": its nodes die after createGameModule.
 
+#include <cstdint>
 #include <exception>
 #include <string>
 
@@ -56,7 +57,18 @@ struct Settings {
     std::int32_t height = 600;
     float demoSeconds = 0;  // 0: runs until the player quits
     std::int32_t demoExitCode = 0;
+    bool demoCrash = false;  // crash on purpose when the demo time is over, to show a crash report
 };
+
+// Writes through a null pointer, with a few locals around, so that the host's crash report has
+// something to show.
+volatile std::uintptr_t nowhere = 0;  // read at run time: a constant null store would be optimised away
+
+__attribute__((noinline)) void crashOnPurpose(const Scene& scene, float time) {
+    const int shapes = static_cast<int>(scene.shapes.size());
+    const char* reason = "the demo asked for a crash";
+    *reinterpret_cast<volatile int*>(nowhere) = shapes + static_cast<int>(time) + (reason != nullptr);
+}
 
 class OrbitModule final : public IGameModule, LiveObject {
 public:
@@ -112,7 +124,10 @@ private:
             LARGE_INTEGER now;
             QueryPerformanceCounter(&now);
             const float time = static_cast<float>(now.QuadPart - start.QuadPart) / frequency.QuadPart;
-            if (settings.demoSeconds > 0 && time >= settings.demoSeconds) return settings.demoExitCode;
+            if (settings.demoSeconds > 0 && time >= settings.demoSeconds) {
+                if (settings.demoCrash) crashOnPurpose(scene, time);
+                return settings.demoExitCode;
+            }
             RECT client;
             GetClientRect(window, &client);
             advance(scene, static_cast<float>(now.QuadPart - previous.QuadPart) / frequency.QuadPart, client.right, client.bottom);
@@ -217,6 +232,7 @@ public:
         readSetting(root, L"Window", L"height", &IXmlReaderNode::getAttributeLong, settings.height);
         readSetting(root, L"Demo", L"seconds", &IXmlReaderNode::getAttributeFloat, settings.demoSeconds);
         readSetting(root, L"Demo", L"exitCode", &IXmlReaderNode::getAttributeLong, settings.demoExitCode);
+        readSetting(root, L"Demo", L"crash", &IXmlReaderNode::getAttributeBool, settings.demoCrash);
         try {
             return new OrbitModule(settings, window, fullScreen, logPath(info, moduleFolder));
         } catch (const std::exception&) {
