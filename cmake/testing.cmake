@@ -11,12 +11,17 @@ else()
   find_package(GTest REQUIRED)
 endif()
 
-# add_unit_test(NAME SOURCES... [LIBRARIES libs...])
+# add_unit_test(NAME SOURCES... [LIBRARIES libs...] [RUNS_GAME])
+# RUNS_GAME: the tests start game.exe, which allows one copy per machine; CTest runs them one at
+# a time.
 function(add_unit_test name)
-  cmake_parse_arguments(PARSE_ARGV 1 arg "" "" "SOURCES;LIBRARIES")
+  cmake_parse_arguments(PARSE_ARGV 1 arg "RUNS_GAME" "" "SOURCES;LIBRARIES")
   add_executable(${name} ${arg_SOURCES} ${arg_UNPARSED_ARGUMENTS})
   target_link_libraries(${name} PRIVATE ${arg_LIBRARIES} GTest::gtest_main gamehost::warnings)
+  set(properties TIMEOUT 120)
+  if(arg_RUNS_GAME)
+    list(APPEND properties RESOURCE_LOCK game_exe)
+  endif()
   # Listing happens at test time, so under Wine for the cross build, never at build time.
-  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
-    PROPERTIES TIMEOUT 120)
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60 PROPERTIES ${properties})
 endfunction()

@@ -18,7 +18,8 @@ std::string sampleFile(const char* name) {
 
 // The sample data with `config` in place of its config.xml.
 WideString dataWith(const TempFolder& folder, const std::string& config) {
-    for (const char* name : {"info.xml", "game.xml"}) folder.write(std::string("data/") + name, sampleFile(name));
+    for (const char* name : {"info.xml", "game.xml", "sky.xml", "window.xml"})
+        folder.write(std::string("data/") + name, sampleFile(name));
     folder.write("data/config.xml", config);
     return folder.path("data");
 }

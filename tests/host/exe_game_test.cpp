@@ -1,0 +1,225 @@
+// game.exe started for real under Wine: config.xml, the window, the game module's creation,
+// game.xml, the game's run and its exit code, and the executable's exports as code inside the
+// process calls them.
+
+#include <cstdlib>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include <shlobj.h>
+#include <shlwapi.h>
+
+#include "game_folder.h"
+#include "support/wide.h"
+
+namespace {
+
+// Wine adds these to what the host asks for: WS_VISIBLE comes from showing the window.
+constexpr LONG kAddedStyles = WS_VISIBLE | WS_CLIPSIBLINGS;
+constexpr LONG kAddedExStyles = WS_EX_WINDOWEDGE;
+
+LONG recordedHex(const KeyValues& record, const char* key) {
+    return static_cast<LONG>(std::strtoul(valueOf(record, key).c_str(), nullptr, 16));
+}
+
+// "{joined}": the executable's folder joined with "../../data/NAME" by the system, as the host
+// joins it, not normalised. "{data}" and "{shared}": the two folders where references are looked
+// for, written as the resolver reports them.
+std::wstring expanded(std::string text, const GameFolder& game, const std::string& name) {
+    wchar_t joined[MAX_PATH] = {}, common[MAX_PATH] = {};
+    PathCombineW(joined, game.bin().c_str(), wide("../../data/" + name).c_str());
+    SHGetFolderPathW(nullptr, CSIDL_COMMON_APPDATA, nullptr, 0, common);
+    const std::pair<std::string, std::string> fields[] = {
+        {"{joined}", utf8(joined)},
+        {"{data}", slashed(game.rootPath()) + "/data"},
+        {"{shared}", slashed(common) + "/" + kGameCompany + "/" + game.product},
+    };
+    for (const auto& [field, value] : fields)
+        for (std::size_t at; (at = text.find(field)) != std::string::npos;) text.replace(at, field.size(), value);
+    return wide(text);
+}
+
+TEST_F(GameExe, DocumentErrorsEndTheLaunch) {
+    const struct {
+        const char* name;
+        const char* content;  // null: no such file
+        const char* text;
+        const Events& events;
+    } cases[] = {
+        {"config.xml", nullptr, "error opening file \"{joined}\"", kEndedAfterInfo},
+        {"config.xml", "<Config>\n  <Window></Config>",
+         "invalid ending tag found for element at row: 2, column: 3 at row: 2, column: 11", kEndedAfterInfo},
+        {"config.xml", "<?xml version=\"1.0\"?>", "malformed Xml document", kEndedAfterInfo},
+        {"config.xml", "<Config><refer filename='gone.xml'/></Config>",
+         "can't resolve reference in \"config.xml\" at row: 1, column: 9, reason:\n"
+         "can't open file \"{shared}/gone.xml\"",
+         kEndedAfterInfo},
+        {"game.xml", nullptr, "error opening file \"{joined}\"", kEndedAfterModule},
+        {"game.xml", "<Game a=1/>", "expected '\"' or ''' but found '1' at row: 1, column: 10", kEndedAfterModule},
+        {"game.xml", "<?xml version=\"1.0\"?>", "malformed Xml document", kEndedAfterModule},
+        {"game.xml", "<Game><refer filename='gone.xml'/></Game>",
+         "can't resolve reference in \"game.xml\" at row: 1, column: 7, reason:\ncan't open file \"{data}/gone.xml\"",
+         kEndedAfterModule},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.name) + ": " + c.text);
+        const GameFolder game;
+        const std::string file = std::string("data/") + c.name;
+        if (c.content) game.write(file, c.content);
+        else game.remove(file);
+        const GameEnd end = runGame(game);
+        const std::wstring text = L"Error parsing " + wide(c.name) + L": " + expanded(c.text, game, c.name);
+        EXPECT_EQ(end.boxes, Boxes{box(kGameTitle, text)});
+        EXPECT_EQ(end.exitCode, 0);
+        EXPECT_EQ(game.events(), c.events);
+    }
+}
+
+TEST_F(GameExe, ConfigurationChoosesScreenModeAndInitialScript) {
+    const struct {
+        const char* config;
+        bool fullScreen;
+        const char* script;
+    } cases[] = {
+        {"<Config><Script><Init name='intro'/></Script></Config>", false, "intro"},
+        {"<config><fullscreen/><SCRIPT><INIT NAME='Menu'/></SCRIPT></config>", true, "Menu"},
+        {"<Config><FULLSCREEN>0</FULLSCREEN><Script/></Config>", true, ""},
+        {"<Config><Script><Init/></Script><FullScreen>0</FullScreen></Config>", true, ""},
+        {"<Config><Init name='loose'/><Script><Init name='x'><FullScreen/></Init></Script></Config>", false, "x"},
+        {"<Config><Script><Start name='y'/></Script></Config>", false, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.config);
+        const GameFolder game;
+        game.write("data/config.xml", c.config);
+        const GameEnd end = runGame(game);
+        EXPECT_TRUE(end.boxes.empty());
+        EXPECT_EQ(end.exitCode, 0);
+        const KeyValues record = game.record();
+        EXPECT_EQ(valueOf(record, "create.fullscreen"), c.fullScreen ? "1" : "0");
+        EXPECT_EQ(valueOf(record, "run.script"), c.script);
+        const LONG style = recordedHex(record, "create.style") & ~kAddedStyles;
+        const LONG exStyle = recordedHex(record, "create.exstyle") & ~kAddedExStyles;
+        if (c.fullScreen) {
+            EXPECT_EQ(style, LONG(WS_POPUP));
+            EXPECT_EQ(exStyle, WS_EX_TOPMOST | WS_EX_APPWINDOW);
+        } else {
+            EXPECT_EQ(style, WS_CAPTION | WS_SYSMENU);  // no sizing border, no minimise or maximise box
+            EXPECT_EQ(exStyle, 0);
+        }
+    }
+}
+
+TEST_F(GameExe, ModuleReceivesWhatTheLaunchPrepared) {
+    const GameFolder game;
+    game.write("data/config.xml", "<Config><Script><Init name='start'/></Script><Window/></Config>");
+    const GameEnd end = runGame(game);
+    EXPECT_TRUE(end.boxes.empty());
+    EXPECT_EQ(end.exitCode, 0);
+    const KeyValues record = game.record();
+    EXPECT_EQ(wide(valueOf(record, "info.path")), game.rootPath() + L"\\data\\info.xml");
+    EXPECT_EQ(valueOf(record, "info.reserved"), "0");
+    EXPECT_EQ(wide(valueOf(record, "create.folder")), game.bin());
+    EXPECT_EQ(valueOf(record, "create.reserved"), "0");
+    EXPECT_EQ(valueOf(record, "create.info"), "same");
+    EXPECT_EQ(valueOf(record, "create.config"), "Config:Script,Window");
+    EXPECT_EQ(wide(valueOf(record, "create.text")), kGameTitle);
+    EXPECT_EQ(valueOf(record, "run.root"), "Game");
+    EXPECT_EQ(game.events(), kCompleteRun);
+
+    // The cursor is confined to the client area and hidden twice: once when the shown window was
+    // activated, once more by the launch right before the run.
+    EXPECT_EQ(valueOf(record, "run.foreground"), "1");
+    EXPECT_EQ(valueOf(record, "run.clip"), valueOf(record, "run.client"));
+    EXPECT_EQ(valueOf(record, "run.cursor"), "-2");
+}
+
+TEST_F(GameExe, ModuleOutcomeBecomesExitCodeOrMessage) {
+    const struct {
+        const char* what;
+        const char* behaviour;
+        Boxes boxes;
+        long exitCode;
+        Events events;
+    } cases[] = {
+        {"exit code", "exit=37", {}, 37, kCompleteRun},
+        {"no module", "create=null\ncreate.error=boom", {box(kGameTitle, L"Can't create game module: boom")}, 0,
+         kEndedAfterInfo},
+        {"no module, no reason", "create=null", {box(kGameTitle, L"Can't create game module: ")}, 0, kEndedAfterInfo},
+        {"failed run", "run=null\nrun.error=oops", {box(kGameTitle, L"oops")}, 0, kEndedAfterModule},
+        {"failed run, no reason", "run=null\nexit=5", {}, 0, kEndedAfterModule},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const GameFolder game(c.behaviour);
+        const GameEnd end = runGame(game);
+        EXPECT_EQ(end.boxes, c.boxes);
+        EXPECT_EQ(end.exitCode, c.exitCode);
+        EXPECT_EQ(game.events(), c.events);
+    }
+}
+
+TEST_F(GameExe, ExportsWorkFromInsideTheProcess) {
+    const GameFolder game;
+    // What isFirstRun says about a key: only a DWORD of 0 means configured. Zero bytes of another
+    // type or of another length are no such DWORD.
+    const struct {
+        const char* name;
+        DWORD type;
+        std::string bytes;  // none: no key
+        const char* firstRun;
+    } keys[] = {
+        {"-1", REG_DWORD, std::string("\1\0\0\0", 4), "1"},
+        {"-0", REG_DWORD, std::string(4, '\0'), "0"},
+        {"-text", REG_SZ, kTextZero, "1"},
+        {"-binary", REG_BINARY, std::string(4, '\0'), "1"},
+        {"-long", REG_DWORD, std::string(8, '\0'), "1"},
+        {"-absent", REG_DWORD, "", "1"},
+    };
+    std::deque<TestRegistryKey> owned;
+    for (const auto& k : keys) {
+        owned.emplace_back(game.key.path + wide(k.name));
+        if (!k.bytes.empty()) owned.back().setFirstRun(k.type, k.bytes);
+        game.behave("call=isFirstRun " + utf8(owned.back().path));
+    }
+    game.behave("call=startConfigUtil\ncall=startConfigUtil \\nowhere\n"
+                "call=MyRegisterClass exe\ncall=MyRegisterClass module");
+
+    const GameEnd end = runGame(game);
+    EXPECT_TRUE(end.boxes.empty());
+    EXPECT_EQ(end.exitCode, 0);
+    const KeyValues record = game.record();
+    for (std::size_t i = 0; i < owned.size(); ++i)
+        EXPECT_EQ(valueOf(record, "isFirstRun " + utf8(owned[i].path)), keys[i].firstRun) << keys[i].name;
+    EXPECT_EQ(valueOf(record, "startConfigUtil"), "exit 0");
+    EXPECT_EQ(valueOf(record, "startConfigUtil \\nowhere"), "invalid");
+    EXPECT_EQ(valueOf(record, "MyRegisterClass exe"), "0") << "the host registered its class already";
+    EXPECT_EQ(valueOf(record, "MyRegisterClass module"), "atom");
+    // Without automatic detection the command line ends with the closing quote.
+    const KeyValues utility = game.utilityRecord();
+    EXPECT_EQ(valuesOf(utility, "command"), std::vector<std::string>{utf8(L"\"" + game.bin() + L"\\config.exe\"")});
+    EXPECT_EQ(valueOf(utility, "folder"), utf8(game.bin()));
+}
+
+// The launch logs "Game running" only when MyRegisterClass ran after its first-run check: never in
+// the host's own order, but after a call during the module's creation that no later first-run
+// check undid.
+TEST_F(GameExe, GameRunningIsLoggedAfterALateClassRegistration) {
+    const struct {
+        const char* calls;
+        std::vector<std::string> log;
+    } cases[] = {
+        {"", {}},
+        {"call=MyRegisterClass exe", {"Game running|1"}},
+        {"call=MyRegisterClass exe\ncall=isFirstRun Software", {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.calls);
+        const GameFolder game(c.calls);
+        EXPECT_EQ(runGame(game).exitCode, 0);
+        EXPECT_EQ(valuesOf(game.record(), "log"), c.log);
+    }
+}
+
+}  // namespace

@@ -1,0 +1,116 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "host/game_pieces/key_value_file.h"
+#include "support/temp_folder.h"
+
+// The names that the test module hands out. The title is not ASCII, so that a caption that went
+// through a narrow string shows.
+inline constexpr char kGameCompany[] = "Gamehost Host Test";
+inline const std::wstring kGameTitle = L"Test game \u2013 \u00e9t\u00e9";
+
+// The order of the test module's "event" records: objects made and released, the library loaded
+// and unloaded. A launch that ends releases what it made in reverse order of creation.
+using Events = std::vector<std::string>;
+inline const Events kEndedAfterInfo = {"loaded", "factory", "info", "info-released", "factory-released", "unloaded"};
+inline const Events kEndedAfterModule = {"loaded", "factory", "info", "module", "info-released", "factory-released",
+                                         "module-released", "unloaded"};
+inline const Events kCompleteRun = {"loaded", "factory", "info", "module", "info-released", "factory-released",
+                                    "result", "exit-code-read", "result-released", "module-released", "unloaded"};
+
+// "0" as a registry string stores it: UTF-16 with its terminating zero.
+inline const std::string kTextZero("0\0\0\0", 4);
+
+// A key under HKEY_LOCAL_MACHINE owned by one test, deleted at the end together with its parent
+// once that is empty.
+class TestRegistryKey {
+public:
+    explicit TestRegistryKey(std::wstring path);
+    ~TestRegistryKey();
+    TestRegistryKey(const TestRegistryKey&) = delete;
+    TestRegistryKey& operator=(const TestRegistryKey&) = delete;
+
+    // The value "FirstRun", the key made as needed.
+    void setFirstRun(DWORD value) const { setFirstRun(REG_DWORD, std::string(reinterpret_cast<char*>(&value), 4)); }
+    void setFirstRun(DWORD type, const std::string& bytes) const;
+    void remove() const;
+
+    const std::wstring path;
+};
+
+// One installation of the game in a temporary folder ROOT:
+//   ROOT/bin/x86/game.exe, GameModule.dll (the test module), config.exe (the test utility)
+//   ROOT/data/info.xml, config.xml (windowed, initial script "start"), game.xml (root "Game")
+// and the game's registry key, Software\<company>\<product> with a product of its own and
+// FirstRun = 0. The module and the utility read "behaviour.txt" and write "record.txt" and
+// "utility.txt", all in ROOT/bin/x86.
+class GameFolder {
+public:
+    // `behaviour`: lines for the test module after the company, title and product.
+    explicit GameFolder(const std::string& behaviour = "");
+
+    void write(const std::string& relative, const std::string& bytes) const { folder.write(relative, bytes); }
+    void remove(const std::string& relative) const;
+    // Appends lines to "behaviour.txt".
+    void behave(const std::string& lines) const;
+
+    std::wstring rootPath() const { return folder.path(); }
+    std::wstring bin() const { return rootPath() + L"\\bin\\x86"; }  // where game.exe lies
+    std::wstring exe() const { return bin() + L"\\game.exe"; }
+    KeyValues record() const { return readKeyValues(folder.root() / "bin/x86/record.txt"); }
+    KeyValues utilityRecord() const { return readKeyValues(folder.root() / "bin/x86/utility.txt"); }
+    Events events() const { return valuesOf(record(), "event"); }
+    // Waits up to 30 seconds for the module to record `key`.
+    bool waitForRecord(const std::string& key) const;
+    // Makes a module that waits in run return.
+    void stop() const { write("bin/x86/stop", ""); }
+
+    TempFolder folder;
+    const std::string product;
+    TestRegistryKey key;
+};
+
+// A message box that the game showed, read before it was dismissed: "CAPTION | TEXT", followed by
+// " | owned" when it had an owner window.
+using Boxes = std::vector<std::wstring>;
+inline std::wstring box(const std::wstring& caption, const std::wstring& text) { return caption + L" | " + text; }
+
+struct GameEnd {
+    Boxes boxes;
+    long exitCode = -1;  // -1: still running after 30 seconds, then ended by the test
+};
+
+// A started game.exe, its current folder ROOT (not its own folder). A process still running at
+// the end is ended.
+class GameProcess {
+public:
+    explicit GameProcess(const GameFolder& game);
+    ~GameProcess();
+    GameProcess(const GameProcess&) = delete;
+    GameProcess& operator=(const GameProcess&) = delete;
+
+    // Reads and dismisses every message box of the process until it ends.
+    GameEnd finish();
+
+private:
+    PROCESS_INFORMATION process{};
+};
+
+inline GameEnd runGame(const GameFolder& game) { return GameProcess(game).finish(); }
+
+// The tests of game.exe take turns, across test programs too: the game admits one instance per
+// machine, and the cursor and the foreground window are shared.
+class GameExe : public ::testing::Test {
+protected:
+    GameExe();
+    ~GameExe() override;
+
+private:
+    HANDLE turn;
+};

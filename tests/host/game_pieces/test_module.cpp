@@ -1,0 +1,226 @@
+// The game module of the host tests. Each test chooses its behaviour in "behaviour.txt" beside
+// it; it writes what the host hands over, and what it sees from inside the host's process, into
+// "record.txt" beside it. "event" lines give the order in which objects are made and ended.
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include <windows.h>
+
+#include "boundary/csafe_string.h"
+#include "boundary/game_module.h"
+#include "key_value_file.h"
+
+namespace {
+
+HMODULE self;
+KeyValues behaviour;
+
+std::string ask(const char* key) { return valueOf(behaviour, key); }
+void record(const std::string& key, const std::string& value) {
+    appendKeyValue(besideModule(self, L"record.txt"), key, value);
+}
+void event(const std::string& name) { record("event", name); }
+
+std::string format(const char* pattern, long a, long b = 0, long c = 0, long d = 0) {
+    char text[64];
+    std::snprintf(text, sizeof text, pattern, a, b, c, d);
+    return text;
+}
+
+std::string nameOf(IXmlReaderNode* node) {
+    std::wstring name = L"null";
+    CSafeStringW out(name);
+    if (node) node->getName(&out);
+    return utf8(name);
+}
+
+// Every object handed to the host records when it is made and when the host releases it.
+template <class Interface, class Self>
+class Recorded : public Interface {
+public:
+    explicit Recorded(const char* name) : name(name) { event(name); }
+    void* queryInterface(uint32_t) override { return nullptr; }
+    void* destroy(unsigned int flags) override { return destroyObject(static_cast<Self*>(this), flags); }
+    void release() override {
+        event(name + "-released");
+        destroy(kDestroyFree);
+    }
+
+private:
+    std::string name;
+};
+
+// Lent to the host, never released by it.
+class TestLog final : public IGameLog {
+public:
+    void* queryInterface(uint32_t) override { return nullptr; }
+    void* destroy(unsigned int flags) override { return destroyObject(this, flags); }
+    void release() override {}
+    void logMessage(const char* text, int level) override { record("log", text + format("|%ld", level)); }
+};
+
+class TestResult final : public Recorded<IGameRun, TestResult> {
+public:
+    TestResult() : Recorded("result") {}
+    int getExitCode() override {
+        event("exit-code-read");
+        return std::atoi(ask("exit").c_str());
+    }
+};
+
+// The executable's exports, reached the way other code inside the process reaches them, with
+// the plain C calling convention they are exported with.
+template <class Function>
+Function* hostExport(const char* name) {
+    return reinterpret_cast<Function*>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(nullptr), name)));
+}
+
+std::string startConfigUtil(const std::wstring& folder) {
+    auto* start = hostExport<HANDLE __cdecl(const wchar_t*, bool)>("?startConfigUtil@@YAPAXPB_W_N@Z");
+    const HANDLE process = start ? start(folder.c_str(), false) : nullptr;
+    if (process == INVALID_HANDLE_VALUE) return "invalid";
+    if (!process) return start ? "null" : "missing";
+    DWORD code = 0;
+    const bool ended = WaitForSingleObject(process, 10000) == WAIT_OBJECT_0 && GetExitCodeProcess(process, &code);
+    CloseHandle(process);
+    return ended ? format("exit %ld", code) : "running";
+}
+
+// One "call=FUNCTION ARGUMENT" line: records "FUNCTION ARGUMENT" with what the export gave.
+void callExport(const std::string& call, const std::wstring& moduleFolder) {
+    const std::string function = call.substr(0, call.find(' '));
+    const std::string argument = call.size() > function.size() ? call.substr(function.size() + 1) : "";
+    std::string result = "missing";
+    if (function == "MyRegisterClass") {
+        if (auto* registerClass = hostExport<ATOM __cdecl(HINSTANCE)>("?MyRegisterClass@@YAGPAUHINSTANCE__@@@Z"))
+            result = registerClass(argument == "module" ? self : GetModuleHandleW(nullptr)) ? "atom" : "0";
+    } else if (function == "isFirstRun") {
+        if (auto* isFirstRun = hostExport<bool __cdecl(const wchar_t*)>("?isFirstRun@@YA_NPB_W@Z"))
+            result = isFirstRun(wide(argument).c_str()) ? "1" : "0";
+    } else if (function == "startConfigUtil") {
+        result = startConfigUtil(moduleFolder + wide(argument));
+    }
+    record(call, result);
+}
+
+class TestModule final : public Recorded<IGameModule, TestModule> {
+public:
+    explicit TestModule(HWND window) : Recorded("module"), window(window) {}
+    IGameLog* getLog() override { return &log; }
+
+    IGameRun* run(const WideChar* initialScript, IXmlReaderNode* gameRoot, ISafeStringW* error) override {
+        record("run.script", initialScript ? utf8(initialScript) : "null");
+        record("run.root", nameOf(gameRoot));
+        recordCursor();
+        if (ask("wait") == "1") waitForStop();
+        if (ask("run") != "null") return new TestResult;
+        error->assignString(wide(ask("run.error")).c_str());
+        return nullptr;
+    }
+
+private:
+    // What the host's confinement left: the clip, the window's client area on the screen, and
+    // the cursor's display counter (ShowCursor gives the counter after its own change).
+    void recordCursor() {
+        RECT clip{}, client{};
+        GetClipCursor(&clip);
+        GetClientRect(window, &client);
+        MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&client), 2);
+        const char* rect = "%ld,%ld,%ld,%ld";
+        record("run.clip", format(rect, clip.left, clip.top, clip.right, clip.bottom));
+        record("run.client", format(rect, client.left, client.top, client.right, client.bottom));
+        record("run.foreground", GetForegroundWindow() == window ? "1" : "0");
+        const int raised = ShowCursor(TRUE);
+        ShowCursor(FALSE);
+        record("run.cursor", format("%ld", raised - 1));
+    }
+
+    // Pumps the window's messages until the test leaves a file "stop" beside the module.
+    void waitForStop() {
+        while (!std::filesystem::exists(besideModule(self, L"stop"))) {
+            MSG message;
+            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+        }
+    }
+
+    HWND window;
+    TestLog log;
+};
+
+class TestInfo final : public Recorded<IApplicationInfo, TestInfo> {
+public:
+    TestInfo() : Recorded("info") {}
+    bool getCompanyName(ISafeStringW* out) override { return give("company", out); }
+    bool getTitle(ISafeStringW* out) override { return give("title", out); }
+    bool getProductName(ISafeStringW* out) override { return give("product", out); }
+
+private:
+    static bool give(const char* key, ISafeStringW* out) {
+        out->assignString(wide(ask(key)).c_str());
+        return true;
+    }
+};
+
+// "Root:Child,Child" for the document's root and its children.
+std::string outline(IXmlReader* document) {
+    IXmlReaderNode* root = document ? document->getRoot() : nullptr;
+    std::string text = nameOf(root) + ":";
+    for (uint32_t i = 0; root && i < root->getChildCount(); ++i)
+        text += (i ? "," : "") + nameOf(root->getChild(static_cast<int32_t>(i)));
+    return text;
+}
+
+class TestFactory final : public Recorded<IGameModuleFactory, TestFactory> {
+public:
+    TestFactory() : Recorded("factory") {}
+
+    IApplicationInfo* createApplicationInfo(const WideChar* infoPath, int reserved) override {
+        record("info.path", utf8(infoPath));
+        record("info.reserved", format("%ld", reserved));
+        if (ask("info") == "null") return nullptr;
+        return info = new TestInfo;
+    }
+
+    IGameModule* createGameModule(IXmlReader* config, const WideChar* moduleFolder, int reserved, WindowHandle window,
+                                  bool fullScreen, IApplicationInfo* givenInfo, ISafeStringW* error) override {
+        record("create.folder", utf8(moduleFolder));
+        record("create.reserved", format("%ld", reserved));
+        record("create.fullscreen", fullScreen ? "1" : "0");
+        record("create.info", givenInfo == info ? "same" : "other");
+        record("create.config", outline(config));
+        wchar_t text[256] = {};
+        GetWindowTextW(window, text, 256);
+        record("create.text", utf8(text));
+        record("create.style", format("%08lX", GetWindowLongW(window, GWL_STYLE)));
+        record("create.exstyle", format("%08lX", GetWindowLongW(window, GWL_EXSTYLE)));
+        for (const std::string& call : valuesOf(behaviour, "call")) callExport(call, moduleFolder);
+        if (ask("create") != "null") return new TestModule(window);
+        error->assignString(wide(ask("create.error")).c_str());
+        return nullptr;
+    }
+
+private:
+    IApplicationInfo* info = nullptr;
+};
+
+}  // namespace
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
+    if (reason == DLL_PROCESS_ATTACH) {
+        self = instance;
+        behaviour = readKeyValues(besideModule(self, L"behaviour.txt"));
+        event("loaded");
+    } else if (reason == DLL_PROCESS_DETACH) {
+        // A null `reserved` means FreeLibrary; otherwise the process is ending with the library loaded.
+        event(reserved ? "ended-with-process" : "unloaded");
+    }
+    return TRUE;
+}
+
+extern "C" IGameModuleFactory* __stdcall createFactory() {
+    if (ask("factory") == "null") return nullptr;
+    return new TestFactory;
+}
