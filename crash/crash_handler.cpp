@@ -84,7 +84,7 @@ void stopReporter() {
 // The C++ runtime ends the process on an uncaught exception, a pure virtual call or abort()
 // without ever raising a structured exception: report those as a fatal application exit at
 // the place where they happened.
-void reportFatalExit() {
+__attribute__((noinline)) void reportFatalExit() {
     CONTEXT context{};
     RtlCaptureContext(&context);
     EXCEPTION_RECORD record{};

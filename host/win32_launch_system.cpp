@@ -11,6 +11,7 @@
 #include "host/window.h"
 #include "xml/files.h"
 #include "xml/parser.h"
+#include "xml/paths.h"
 #include "xml/resolver.h"
 
 namespace host {
@@ -48,7 +49,9 @@ public:
 
     std::optional<std::wstring> commonAppDataFolder() override { return shellFolder(CSIDL_COMMON_APPDATA); }
     std::optional<std::wstring> documentsFolder() override { return shellFolder(CSIDL_PERSONAL); }
+    // The user folder is made here, or a crash would find no folder to write its report into.
     void setCrashReportPaths(const std::wstring& report, const std::wstring& dump) override {
+        SHCreateDirectoryExW(nullptr, xml::parentFolder(report).c_str(), nullptr);
         CrashHandler::setReportPath(report.c_str());
         CrashHandler::setDumpPath(dump.c_str());
     }

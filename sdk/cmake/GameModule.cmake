@@ -29,6 +29,8 @@ function(gamehost_add_module target)
 
   add_library(${target} SHARED ${arg_SOURCES} ${def})
   set_target_properties(${target} PROPERTIES PREFIX "" OUTPUT_NAME GameModule)
-  target_link_options(${target} PRIVATE -static)
+  # -u: a pure virtual call must reach the runtime's handler (std::terminate), which a static
+  # link would otherwise leave out, turning the call into a jump to address 0.
+  target_link_options(${target} PRIVATE -static -Wl,-u,___cxa_pure_virtual)
   target_link_libraries(${target} PRIVATE gamehost::boundary)
 endfunction()

@@ -1,0 +1,142 @@
+// Fails on purpose under the crash handler, one way per scenario, for the crash tests to read
+// what the handler leaves behind:
+//
+//   crash_scenarios SCENARIO [REPORT DUMP]
+//
+// Without the two paths the handler keeps its defaults beside the executable. Every thread that
+// is about to fail first prints "thread <id>", so that the minidump's exception thread can be
+// checked. Built without optimisation: the locals must stay on the stack where the report looks.
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <stdexcept>
+#include <string>
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include "crash/crash_handler.h"
+
+namespace {
+
+// Globals of the failing module, which the report lists after the call stack.
+const char* currentScenario = "";
+char fortyCharacters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789abcd";
+int* volatile nowhere = nullptr;  // volatile: the compiler may not turn the write into a trap
+HANDLE together = nullptr;
+
+struct Position {
+    int x;
+    int y;
+    double weight;
+};
+
+void announce() {
+    std::printf("thread %lu\n", GetCurrentThreadId());
+    std::fflush(stdout);
+}
+
+void crashWithLocals(int attempt) {
+    int count = 0x2A;
+    float ratio = 2.5f;
+    double weight = 1.25;
+    Position where{3, 4, 0.5};
+    char* text = fortyCharacters;
+    char* unreadable = reinterpret_cast<char*>(0x10);
+    *nowhere = attempt + count + static_cast<int>(ratio + weight + where.weight) + text[0] + (unreadable ? 1 : 0);
+}
+
+void callUnmappedCode() {
+    void* page = VirtualAlloc(nullptr, 4096, MEM_COMMIT | MEM_RESERVE, PAGE_EXECUTE_READWRITE);
+    VirtualFree(page, 0, MEM_RELEASE);
+    reinterpret_cast<void (*)()>(page)();
+}
+
+DWORD WINAPI crashOnWorker(void*) {
+    announce();
+    *nowhere = 1;
+    return 0;
+}
+
+DWORD WINAPI crashTogether(void*) {
+    announce();
+    WaitForSingleObject(together, INFINITE);
+    *nowhere = 2;
+    return 0;
+}
+
+// Large frames keep the number of frames, and so the report, small.
+int recurse(int depth) {
+    char ballast[4096];
+    std::memset(ballast, depth, sizeof ballast);
+    if (depth < 0) return ballast[0];
+    return recurse(depth + 1) + ballast[depth % sizeof ballast];
+}
+
+void throwUncaught() { throw std::runtime_error("nobody catches this"); }
+
+// Called through a pointer: after a call to a function known never to return, the return address
+// would lie in the next function.
+void (*volatile abortFunction)() = std::abort;
+void abortNow() { abortFunction(); }
+
+void breakNow() { DebugBreak(); }
+
+}  // namespace
+
+// Outside the unnamed namespace: for a class of internal linkage GCC leaves the pure function's
+// slot empty, and the call would fault instead of reaching the runtime.
+class Shape {
+public:
+    Shape() { describe(); }  // the object is still a Shape here: area() is pure
+    virtual ~Shape() = default;
+    virtual int area() const = 0;
+    int describe() const { return area(); }
+};
+
+class Square : public Shape {
+public:
+    int area() const override { return 1; }
+};
+
+void callPureVirtual() { Square square; }
+
+int main(int argc, char** argv) {
+    if (argc != 2 && argc != 4) {
+        std::fprintf(stderr, "usage: crash_scenarios SCENARIO [REPORT DUMP]\n");
+        return 2;
+    }
+    CrashHandler handler;
+    if (argc == 4) {
+        int count = 0;
+        wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);  // paths beyond the code page
+        CrashHandler::setReportPath(wide[2]);
+        CrashHandler::setDumpPath(wide[3]);
+    }
+    currentScenario = argv[1];
+    const std::string scenario = argv[1];
+    if (scenario != "second_thread" && scenario != "two_threads") announce();
+
+    if (scenario == "access_violation") crashWithLocals(1);
+    else if (scenario == "outside_module") callUnmappedCode();
+    else if (scenario == "second_thread")
+        WaitForSingleObject(CreateThread(nullptr, 0, crashOnWorker, nullptr, 0, nullptr), INFINITE);
+    else if (scenario == "two_threads") {
+        together = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        HANDLE threads[2];
+        for (HANDLE& thread : threads) thread = CreateThread(nullptr, 0, crashTogether, nullptr, 0, nullptr);
+        Sleep(200);  // both wait on the event by now
+        SetEvent(together);
+        WaitForMultipleObjects(2, threads, TRUE, INFINITE);
+    } else if (scenario == "stack_overflow") recurse(0);
+    else if (scenario == "cxx_exception") throwUncaught();
+    else if (scenario == "abort") abortNow();
+    else if (scenario == "pure_virtual") callPureVirtual();
+    else if (scenario == "debug_break") breakNow();
+    else {
+        std::fprintf(stderr, "unknown scenario %s\n", argv[1]);
+        return 2;
+    }
+    return 1;  // the scenario did not end the process
+}

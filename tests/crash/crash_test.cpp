@@ -1,0 +1,436 @@
+// The crash handler in processes that really fail: the scenario program and game.exe with a
+// crashing module run under Wine, and their text reports and minidumps are read back.
+#include <windows.h>
+#include <dbghelp.h>
+#include <shlobj.h>
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <regex>
+#include <set>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "support/module_driver.h"
+#include "support/temp_folder.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The C runtime's exit code after abort(), which the report does not change.
+constexpr DWORD kRuntimeAbort = 3;
+constexpr DWORD kAccessViolation = 0xC0000005, kStackOverflow = 0xC00000FD, kFatalAppExit = 0x40000015,
+                kBreakpoint = 0x80000003;
+
+std::string readFile(const fs::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+std::set<std::string> filesIn(const fs::path& folder) {
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) names.insert(entry.path().filename().string());
+    return names;
+}
+
+// The message boxes of one process, each answered "OK" once.
+struct Boxes {
+    DWORD process = 0;
+    std::set<HWND> answered;
+};
+
+BOOL CALLBACK answerBox(HWND window, LPARAM boxes) {
+    auto& found = *reinterpret_cast<Boxes*>(boxes);
+    DWORD owner = 0;
+    wchar_t className[16] = L"";
+    GetWindowThreadProcessId(window, &owner);
+    GetClassNameW(window, className, 16);
+    // A box stays visible a while after the answer, without a window manager.
+    if (owner == found.process && IsWindowVisible(window) && std::wstring(className) == L"#32770" &&
+        found.answered.insert(window).second)
+        PostMessageW(window, WM_COMMAND, IDOK, 0);
+    return TRUE;
+}
+
+// A child process with its output in a pipe. Its message boxes are answered "OK" and counted.
+class Process {
+public:
+    explicit Process(const fs::path& program, const std::wstring& arguments = L"") {
+        SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
+        HANDLE write = nullptr;
+        CreatePipe(&output, &write, &inheritable, 0);
+        SetHandleInformation(output, HANDLE_FLAG_INHERIT, 0);
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdOutput = startup.hStdError = write;
+        std::wstring commandLine = L"\"" + program.wstring() + L"\" " + arguments;
+        if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                            program.parent_path().c_str(), &startup, &info))
+            info = {};
+        CloseHandle(write);
+    }
+    ~Process() {
+        if (info.hProcess) {
+            TerminateProcess(info.hProcess, 99);
+            WaitForSingleObject(info.hProcess, 5000);  // its files are free only once it has ended
+            CloseHandle(info.hThread);
+            CloseHandle(info.hProcess);
+        }
+        CloseHandle(output);
+    }
+    Process(const Process&) = delete;
+    Process& operator=(const Process&) = delete;
+
+    // False when the process did not start or did not end in time (a report thread that waits
+    // for ever, or a crash that never ends the process).
+    bool ended(DWORD timeout = 60000) {
+        if (!info.hProcess) return false;
+        const DWORD start = GetTickCount();
+        while (WaitForSingleObject(info.hProcess, 100) == WAIT_TIMEOUT) {
+            if (GetTickCount() - start > timeout) return false;
+            boxes.process = info.dwProcessId;
+            EnumWindows(answerBox, reinterpret_cast<LPARAM>(&boxes));
+        }
+        return true;
+    }
+    DWORD exitCode() const {
+        DWORD code = 0;
+        GetExitCodeProcess(info.hProcess, &code);
+        return code;
+    }
+    // What it printed; complete once it has ended.
+    std::string printed() const {
+        std::string text;
+        char chunk[256];
+        DWORD read = 0;
+        while (ReadFile(output, chunk, sizeof chunk, &read, nullptr) && read > 0) text.append(chunk, read);
+        return text;
+    }
+
+    Boxes boxes;
+
+private:
+    PROCESS_INFORMATION info{};
+    HANDLE output = nullptr;
+};
+
+// The thread ids from the scenario program's "thread <id>" lines.
+std::set<DWORD> failingThreads(const std::string& printed) {
+    std::set<DWORD> ids;
+    const std::regex line("thread (\\d+)");
+    for (auto it = std::sregex_iterator(printed.begin(), printed.end(), line); it != std::sregex_iterator(); ++it)
+        ids.insert(static_cast<DWORD>(std::stoul((*it)[1])));
+    return ids;
+}
+
+// What the tests read from a minidump: the header, the stream directory, the exception stream.
+struct Dump {
+    std::string fault;  // empty when the header and the directory are sound
+    bool exception = false, threadList = false, moduleList = false;
+    ULONG32 exceptionThread = 0, exceptionCode = 0;
+};
+
+template <class T>
+bool readAt(const std::string& bytes, ULONG64 offset, T& value) {
+    if (offset > bytes.size() || bytes.size() - offset < sizeof value) return false;
+    std::memcpy(&value, bytes.data() + offset, sizeof value);
+    return true;
+}
+
+Dump readDump(const std::string& bytes) {
+    constexpr ULONG32 kSignature = 0x504D444D;  // "MDMP"
+    Dump dump;
+    MINIDUMP_HEADER header;
+    if (!readAt(bytes, 0, header) || header.Signature != kSignature || LOWORD(header.Version) != MINIDUMP_VERSION)
+        dump.fault = "no minidump header";
+    for (ULONG32 i = 0; dump.fault.empty() && i < header.NumberOfStreams; ++i) {
+        MINIDUMP_DIRECTORY entry;
+        MINIDUMP_EXCEPTION_STREAM stream;
+        if (!readAt(bytes, header.StreamDirectoryRva + ULONG64{i} * sizeof entry, entry) ||
+            entry.Location.Rva > bytes.size() || bytes.size() - entry.Location.Rva < entry.Location.DataSize)
+            dump.fault = "stream directory cut short";
+        else if (entry.StreamType == ThreadListStream) dump.threadList = true;
+        else if (entry.StreamType == ModuleListStream) dump.moduleList = true;
+        else if (entry.StreamType == ExceptionStream && readAt(bytes, entry.Location.Rva, stream)) {
+            dump.exception = true;
+            dump.exceptionThread = stream.ThreadId;
+            dump.exceptionCode = stream.ExceptionRecord.ExceptionCode;
+        }
+    }
+    return dump;
+}
+
+// The parts every complete report has, in order, ending with the blank line after the globals.
+void expectCompleteReport(const std::string& report) {
+    static const char* const parts[] = {
+        "^//={53}\r\nException time: \\w{3} \\w{3} [ \\d]\\d \\d\\d:\\d\\d:\\d\\d \\d{4}\r\n"
+        "Exception code: [0-9A-F]{8} [^\r\n]*\r\nFault address:  [0-9A-F]{8} [0-9A-F]{2}:[0-9A-F]{8} [^\r\n]*\r\n"
+        "\r\nModules:\r\n",
+        "\r\nRegisters:\r\nEAX:[0-9A-F]{8}\r\nEBX:[0-9A-F]{8}\r\nECX:[0-9A-F]{8}\r\nEDX:[0-9A-F]{8}\r\n"
+        "ESI:[0-9A-F]{8}\r\nEDI:[0-9A-F]{8}\r\nCS:EIP:[0-9A-F]{4}:[0-9A-F]{8}\r\n"
+        "SS:ESP:[0-9A-F]{4}:[0-9A-F]{8}  EBP:[0-9A-F]{8}\r\n"
+        "DS:[0-9A-F]{4}  ES:[0-9A-F]{4}  FS:[0-9A-F]{4}  GS:[0-9A-F]{4}\r\n"
+        "Flags:[0-9A-F]{8}\r\n\r\nCall stack:\r\nAddress   Frame     Function            SourceFile\r\n",
+        "========================\r\nLocal Variables And Parameters\r\n\r\nCall stack:\r\n",
+        "========================\r\nGlobal Variables\r\n",
+        "(^|\r\n)\r\n$",
+    };
+    std::size_t from = 0;
+    for (const char* part : parts) {
+        std::smatch match;
+        const bool found = std::regex_search(report.begin() + from, report.end(), match, std::regex(part));
+        ASSERT_TRUE(found) << "missing, after offset " << from << ": " << part;
+        from += match.position(0) + match.length(0);
+    }
+    std::size_t headers = 0;
+    for (std::size_t at = report.find("//====="); at != std::string::npos; at = report.find("//=====", at + 1)) ++headers;
+    EXPECT_EQ(headers, 1u) << "one report, written once";
+}
+
+using Patterns = std::vector<std::string>;
+
+// A complete report with lines matching every pattern.
+void expectReport(const fs::path& folder, const Patterns& patterns) {
+    const std::string report = readFile(folder / "exception.txt");
+    expectCompleteReport(report);
+    for (const std::string& pattern : patterns)
+        EXPECT_TRUE(std::regex_search(report, std::regex(pattern))) << "no match for: " << pattern;
+}
+
+// A minidump with the exception of the failing thread (one of `failing`, when known).
+void expectDump(const fs::path& folder, DWORD code, const std::set<DWORD>& failing) {
+    const Dump dump = readDump(readFile(folder / "exception.dmp"));
+    ASSERT_EQ(dump.fault, "");
+    EXPECT_TRUE(dump.exception && dump.threadList && dump.moduleList) << "streams missing";
+    EXPECT_EQ(dump.exceptionCode, code);
+    if (!failing.empty()) {
+        EXPECT_EQ(failing.count(dump.exceptionThread), 1u) << "exception thread " << dump.exceptionThread;
+    }
+}
+
+// ---- the scenario program
+
+enum class Paths { given, missingReportFolder, missingDumpFolder, defaults };
+
+struct Scenario {
+    const char* label;
+    const char* scenario;
+    Paths paths;
+    DWORD exitCode;
+    DWORD code;  // of the exception
+    Patterns patterns;
+};
+
+const std::string kViolation = "Exception code: C0000005 ACCESS_VIOLATION\r\n";
+const std::string kFatalExit = "Exception code: 40000015 ";
+const std::string kOwnFault = "Fault address:  [0-9A-F]{8} 01:[0-9A-F]{8} [^\r\n]*crash_scenarios\\.exe\r\n";
+
+std::string frame(const std::string& function) {
+    return function + "\\+[0-9A-F]+  [^\r\n]*crash_scenarios\\.cpp line \\d+\r\n";
+}
+
+const Patterns kLocals = {
+    "\r\n\tParameter 'attempt'@4 = 1\r\n",
+    "\r\n\tLocal 'count'@4 = 2A\r\n",
+    "\r\n\tLocal 'ratio'@4 = 2\\.500000\r\n",
+    "\r\n\tLocal 'weight'@8 = 1\\.250000\r\n",
+    "\r\n\tLocal 'where'@16 [^\r\n]*Position\r\n\t\t x = 3\r\n\t\t y = 4\r\n\t\t weight = 0\\.500000\r\n",
+    "\r\n\tLocal 'text'@4 = \"ABCDEFGHIJKLMNOPQRSTUVWXYZ01234\"\r\n",
+    "\r\n\tLocal 'unreadable'@4 = 10\r\n",
+    "\r\n\t'currentScenario'@4 = \"access_violation\"\r\n",
+};
+
+Patterns withLocals() {
+    Patterns patterns{kViolation, kOwnFault, frame("crashWithLocals"), frame("main")};
+    patterns.insert(patterns.end(), kLocals.begin(), kLocals.end());
+    return patterns;
+}
+
+const Scenario kScenarios[] = {
+    {"access_violation", "access_violation", Paths::given, kAccessViolation, kAccessViolation, withLocals()},
+    {"outside_module", "outside_module", Paths::given, kAccessViolation, kAccessViolation,
+     {kViolation, "Fault address:  [0-9A-F]{8} 00:00000000 \r\n"}},
+    {"second_thread", "second_thread", Paths::given, kAccessViolation, kAccessViolation,
+     {kViolation, kOwnFault, frame("crashOnWorker")}},
+    {"two_threads", "two_threads", Paths::given, kAccessViolation, kAccessViolation,
+     {kViolation, kOwnFault, frame("crashTogether")}},
+    {"stack_overflow", "stack_overflow", Paths::given, kStackOverflow, kStackOverflow,
+     {"Exception code: C00000FD STACK_OVERFLOW\r\n", frame("recurse"), "\r\n\tParameter 'depth'@4 = [0-9A-F]+\r\n"}},
+    {"cxx_exception", "cxx_exception", Paths::given, kRuntimeAbort, kFatalAppExit, {kFatalExit, frame("throwUncaught")}},
+    {"abort", "abort", Paths::given, kRuntimeAbort, kFatalAppExit, {kFatalExit, frame("abortNow")}},
+    {"pure_virtual", "pure_virtual", Paths::given, kRuntimeAbort, kFatalAppExit,
+     {kFatalExit, frame("describe"), frame("callPureVirtual")}},
+    {"debug_break", "debug_break", Paths::given, kBreakpoint, kBreakpoint, {"Exception code: 80000003 BREAKPOINT\r\n"}},
+    {"report_folder_missing", "access_violation", Paths::missingReportFolder, kAccessViolation, kAccessViolation, {}},
+    {"dump_folder_missing", "access_violation", Paths::missingDumpFolder, kAccessViolation, kAccessViolation,
+     {kViolation, frame("crashWithLocals")}},
+    {"default_paths", "access_violation", Paths::defaults, kAccessViolation, kAccessViolation,
+     {kViolation, frame("crashWithLocals")}},
+};
+
+void PrintTo(const Scenario& row, std::ostream* out) { *out << row.label; }
+
+class CrashScenario : public testing::TestWithParam<Scenario> {};
+
+TEST_P(CrashScenario, EndsTheProcessWithItsReportAndDump) {
+    const Scenario& row = GetParam();
+    const TempFolder temp;
+    fs::path program = fs::path(programFolder()) / "crash_scenarios.exe";
+    std::wstring arguments = fs::path(row.scenario).wstring();
+    const fs::path missing = temp.root() / "missing";
+    if (row.paths == Paths::defaults) {
+        fs::copy_file(program, temp.root() / program.filename());
+        program = temp.root() / program.filename();
+    } else {
+        const fs::path report = (row.paths == Paths::missingReportFolder ? missing : temp.root()) / "exception.txt";
+        const fs::path dump = (row.paths == Paths::missingDumpFolder ? missing : temp.root()) / "exception.dmp";
+        arguments += L" \"" + report.wstring() + L"\" \"" + dump.wstring() + L"\"";
+    }
+
+    Process process(program, arguments);
+    ASSERT_TRUE(process.ended()) << "the crash did not end the process";
+    EXPECT_EQ(process.exitCode(), row.exitCode);
+    const std::string printed = process.printed();
+
+    std::set<std::string> expected{"exception.txt", "exception.dmp"};
+    if (row.paths == Paths::defaults) expected.insert("crash_scenarios.exe");
+    if (row.paths == Paths::missingReportFolder) expected.clear();
+    if (row.paths == Paths::missingDumpFolder) expected.erase("exception.dmp");
+    ASSERT_EQ(filesIn(temp.root()), expected) << printed;
+    if (expected.count("exception.txt")) expectReport(temp.root(), row.patterns);
+    if (expected.count("exception.dmp")) expectDump(temp.root(), row.code, failingThreads(printed));
+}
+
+INSTANTIATE_TEST_SUITE_P(crash, CrashScenario, testing::ValuesIn(kScenarios),
+                         [](const testing::TestParamInfo<Scenario>& info) { return std::string(info.param.label); });
+
+// ---- game.exe with a crashing module
+
+// ROOT/game/bin/game.exe with the crashing module, beside ROOT/data; the product registered as
+// configured; its user folder in My Documents made (the game's own files would be there) with a
+// stale report that a crash must replace.
+class GameFolder {
+public:
+    explicit GameFolder(const std::string& product)
+        : key(L"Software\\Gamehost Crash Tests\\" + fs::path(product).wstring()) {
+        const DWORD configured = 0;
+        RegSetKeyValueW(HKEY_LOCAL_MACHINE, key.c_str(), L"FirstRun", REG_DWORD, &configured, sizeof configured);
+        temp.write("data/info.xml", "<Info><Company>Gamehost Crash Tests</Company><Title>Crash</Title><Product>" + product +
+                                        "</Product></Info>");
+        temp.write("data/config.xml", "<Config/>");
+        temp.write("data/game.xml", "<Game/>");
+        fs::create_directories(bin());
+        fs::copy_file(fs::path(programFolder()) / "game.exe", bin() / "game.exe");
+        fs::copy_file(fs::path(programFolder()) / "crash_test_module.dll", bin() / "GameModule.dll");
+        wchar_t documents[MAX_PATH] = L"";
+        SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, 0, documents);
+        userFolder = fs::path(documents) / "My Games" / product;
+        fs::remove_all(userFolder);
+        fs::create_directories(userFolder);
+        std::ofstream(userFolder / "exception.txt") << "stale";
+    }
+    ~GameFolder() {
+        std::error_code ignored;
+        fs::remove_all(userFolder, ignored);
+        RegDeleteKeyW(HKEY_LOCAL_MACHINE, key.c_str());
+        RegDeleteKeyW(HKEY_LOCAL_MACHINE, key.substr(0, key.rfind(L'\\')).c_str());  // once it is empty
+    }
+
+    fs::path bin() const { return temp.root() / "game" / "bin"; }
+    // An allocation that cannot succeed in a 32-bit process: config.xml held whole. The file
+    // is sparse, so it costs no disk.
+    void makeConfigTooLarge() const {
+        HANDLE file = CreateFileW((temp.root() / "data" / "config.xml").c_str(), GENERIC_WRITE, 0, nullptr,
+                                  CREATE_ALWAYS, 0, nullptr);
+        LARGE_INTEGER size;
+        size.QuadPart = 0x7FF00000;
+        SetFilePointerEx(file, size, nullptr, FILE_BEGIN);
+        SetEndOfFile(file);
+        CloseHandle(file);
+    }
+
+    fs::path userFolder;
+
+private:
+    TempFolder temp;
+    std::wstring key;
+};
+
+using Handle = std::unique_ptr<void, decltype(&CloseHandle)>;
+
+struct GameCase {
+    const char* label;
+    const wchar_t* step;    // where the module crashes
+    bool secondInstance;    // a second game.exe is started while the first waits in run
+    bool configTooLarge;
+    bool besideGame;        // the files beside game.exe rather than in the user folder
+    DWORD code;
+    Patterns patterns;
+};
+
+const GameCase kGameCases[] = {
+    {"in_run", L"run", true, false, false, kAccessViolation,
+     {kViolation, "Fault address:  [0-9A-F]{8} 01:[0-9A-F]{8} [^\r\n]*GameModule\\.dll\r\n",
+      "run\\+[0-9A-F]+  [^\r\n]*crash_module\\.cpp line \\d+\r\n"}},
+    {"in_application_info", L"info", false, false, true, kAccessViolation,
+     {kViolation, "createApplicationInfo\\+[0-9A-F]+  [^\r\n]*crash_module\\.cpp line \\d+\r\n"}},
+    {"out_of_memory", L"", false, true, false, kBreakpoint,
+     {"Exception code: 80000003 BREAKPOINT\r\n", "loadDocument\\+[0-9A-F]+  [^\r\n]*win32_launch_system\\.cpp line \\d+\r\n"}},
+};
+
+void PrintTo(const GameCase& row, std::ostream* out) { *out << row.label; }
+
+class GameCrash : public testing::TestWithParam<GameCase> {};
+
+TEST_P(GameCrash, ReportsWhereTheLaunchHasGot) {
+    const GameCase& row = GetParam();
+    const GameFolder game(std::string("Crash Test ") + row.label);
+    if (row.configTooLarge) game.makeConfigTooLarge();
+    const std::wstring suffix = std::to_wstring(GetCurrentProcessId());
+    const Handle running(CreateEventW(nullptr, TRUE, FALSE, (L"CrashModuleRunning" + suffix).c_str()), CloseHandle);
+    const Handle release(CreateEventW(nullptr, TRUE, FALSE, (L"CrashModuleRelease" + suffix).c_str()), CloseHandle);
+    // Inherited by game.exe and so seen by the module.
+    SetEnvironmentVariableW(L"CRASH_MODULE_STEP", row.step);
+    SetEnvironmentVariableW(L"CRASH_MODULE_RUNNING", row.secondInstance ? (L"CrashModuleRunning" + suffix).c_str() : nullptr);
+    SetEnvironmentVariableW(L"CRASH_MODULE_RELEASE", row.secondInstance ? (L"CrashModuleRelease" + suffix).c_str() : nullptr);
+    const std::set<std::string> gameFiles{"game.exe", "GameModule.dll"};
+
+    Process first(game.bin() / "game.exe");
+    if (row.secondInstance) {
+        ASSERT_EQ(WaitForSingleObject(running.get(), 60000), WAIT_OBJECT_0) << "the game never reached run";
+        Process second(game.bin() / "game.exe");
+        ASSERT_TRUE(second.ended(30000)) << "the second instance did not end";
+        EXPECT_EQ(second.exitCode(), 0u);
+        EXPECT_EQ(second.boxes.answered.size(), 1u) << "the second instance should only have said that the game runs";
+        EXPECT_EQ(filesIn(game.bin()), gameFiles);
+        EXPECT_EQ(readFile(game.userFolder / "exception.txt"), "stale");
+        SetEvent(release.get());
+    }
+    ASSERT_TRUE(first.ended()) << "the crash did not end game.exe";
+    EXPECT_EQ(first.exitCode(), row.code);
+
+    const fs::path reportFolder = row.besideGame ? game.bin() : game.userFolder;
+    const std::set<std::string> crashFiles{"exception.txt", "exception.dmp"}, staleOnly{"exception.txt"};
+    std::set<std::string> besideGame = gameFiles;
+    if (row.besideGame) besideGame.insert(crashFiles.begin(), crashFiles.end());
+    EXPECT_EQ(filesIn(game.bin()), besideGame);
+    EXPECT_EQ(filesIn(game.userFolder), row.besideGame ? staleOnly : crashFiles);
+    if (row.besideGame) {
+        EXPECT_EQ(readFile(game.userFolder / "exception.txt"), "stale");
+    }
+    expectReport(reportFolder, row.patterns);
+    expectDump(reportFolder, row.code, {});
+}
+
+INSTANTIATE_TEST_SUITE_P(crash, GameCrash, testing::ValuesIn(kGameCases),
+                         [](const testing::TestParamInfo<GameCase>& info) { return std::string(info.param.label); });
+
+}  // namespace
