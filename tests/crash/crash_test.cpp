@@ -9,7 +9,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <memory>
 #include <regex>
 #include <set>
 #include <string>
@@ -17,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/child_process.h"
 #include "support/module_driver.h"
 #include "support/temp_folder.h"
 
@@ -40,87 +40,16 @@ std::set<std::string> filesIn(const fs::path& folder) {
     return names;
 }
 
-// The message boxes of one process, each answered "OK" once.
-struct Boxes {
-    DWORD process = 0;
-    std::set<HWND> answered;
-};
-
-BOOL CALLBACK answerBox(HWND window, LPARAM boxes) {
-    auto& found = *reinterpret_cast<Boxes*>(boxes);
-    DWORD owner = 0;
-    wchar_t className[16] = L"";
-    GetWindowThreadProcessId(window, &owner);
-    GetClassNameW(window, className, 16);
-    // A box stays visible a while after the answer, without a window manager.
-    if (owner == found.process && IsWindowVisible(window) && std::wstring(className) == L"#32770" &&
-        found.answered.insert(window).second)
-        PostMessageW(window, WM_COMMAND, IDOK, 0);
-    return TRUE;
+// Started in its own folder with its output captured.
+ChildProcess start(const fs::path& program, const std::wstring& arguments = L"") {
+    return ChildProcess(program.wstring(), L" " + arguments, program.parent_path().wstring(), true);
 }
 
-// A child process with its output in a pipe. Its message boxes are answered "OK" and counted.
-class Process {
-public:
-    explicit Process(const fs::path& program, const std::wstring& arguments = L"") {
-        SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
-        HANDLE write = nullptr;
-        CreatePipe(&output, &write, &inheritable, 0);
-        SetHandleInformation(output, HANDLE_FLAG_INHERIT, 0);
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdOutput = startup.hStdError = write;
-        std::wstring commandLine = L"\"" + program.wstring() + L"\" " + arguments;
-        if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                            program.parent_path().c_str(), &startup, &info))
-            info = {};
-        CloseHandle(write);
-    }
-    ~Process() {
-        if (info.hProcess) {
-            TerminateProcess(info.hProcess, 99);
-            WaitForSingleObject(info.hProcess, 5000);  // its files are free only once it has ended
-            CloseHandle(info.hThread);
-            CloseHandle(info.hProcess);
-        }
-        CloseHandle(output);
-    }
-    Process(const Process&) = delete;
-    Process& operator=(const Process&) = delete;
-
-    // False when the process did not start or did not end in time (a report thread that waits
-    // for ever, or a crash that never ends the process).
-    bool ended(DWORD timeout = 60000) {
-        if (!info.hProcess) return false;
-        const DWORD start = GetTickCount();
-        while (WaitForSingleObject(info.hProcess, 100) == WAIT_TIMEOUT) {
-            if (GetTickCount() - start > timeout) return false;
-            boxes.process = info.dwProcessId;
-            EnumWindows(answerBox, reinterpret_cast<LPARAM>(&boxes));
-        }
-        return true;
-    }
-    DWORD exitCode() const {
-        DWORD code = 0;
-        GetExitCodeProcess(info.hProcess, &code);
-        return code;
-    }
-    // What it printed; complete once it has ended.
-    std::string printed() const {
-        std::string text;
-        char chunk[256];
-        DWORD read = 0;
-        while (ReadFile(output, chunk, sizeof chunk, &read, nullptr) && read > 0) text.append(chunk, read);
-        return text;
-    }
-
-    Boxes boxes;
-
-private:
-    PROCESS_INFORMATION info{};
-    HANDLE output = nullptr;
-};
+// False when the process did not end in time (a report thread that waits for ever, or a crash
+// that never ends the process). Its message boxes are answered "OK".
+bool ended(ChildProcess& process, DWORD timeout = 60000) {
+    return process.wait(timeout, [](const ChildBox& box) { box.answer(IDOK); });
+}
 
 // The thread ids from the scenario program's "thread <id>" lines.
 std::set<DWORD> failingThreads(const std::string& printed) {
@@ -295,10 +224,10 @@ TEST_P(CrashScenario, EndsTheProcessWithItsReportAndDump) {
         arguments += L" \"" + report.wstring() + L"\" \"" + dump.wstring() + L"\"";
     }
 
-    Process process(program, arguments);
-    ASSERT_TRUE(process.ended()) << "the crash did not end the process";
+    ChildProcess process = start(program, arguments);
+    ASSERT_TRUE(ended(process)) << "the crash did not end the process";
     EXPECT_EQ(process.exitCode(), row.exitCode);
-    const std::string printed = process.printed();
+    const std::string printed = process.output();
 
     std::set<std::string> expected{"exception.txt", "exception.dmp"};
     if (row.paths == Paths::defaults) expected.insert("crash_scenarios.exe");
@@ -364,8 +293,6 @@ private:
     std::wstring key;
 };
 
-using Handle = std::unique_ptr<void, decltype(&CloseHandle)>;
-
 struct GameCase {
     const char* label;
     const wchar_t* step;    // where the module crashes
@@ -395,26 +322,28 @@ TEST_P(GameCrash, ReportsWhereTheLaunchHasGot) {
     const GameFolder game(std::string("Crash Test ") + row.label);
     if (row.configTooLarge) game.makeConfigTooLarge();
     const std::wstring suffix = std::to_wstring(GetCurrentProcessId());
-    const Handle running(CreateEventW(nullptr, TRUE, FALSE, (L"CrashModuleRunning" + suffix).c_str()), CloseHandle);
-    const Handle release(CreateEventW(nullptr, TRUE, FALSE, (L"CrashModuleRelease" + suffix).c_str()), CloseHandle);
+    const Handle running(CreateEventW(nullptr, TRUE, FALSE, (L"CrashModuleRunning" + suffix).c_str()));
+    const Handle release(CreateEventW(nullptr, TRUE, FALSE, (L"CrashModuleRelease" + suffix).c_str()));
     // Inherited by game.exe and so seen by the module.
     SetEnvironmentVariableW(L"CRASH_MODULE_STEP", row.step);
     SetEnvironmentVariableW(L"CRASH_MODULE_RUNNING", row.secondInstance ? (L"CrashModuleRunning" + suffix).c_str() : nullptr);
     SetEnvironmentVariableW(L"CRASH_MODULE_RELEASE", row.secondInstance ? (L"CrashModuleRelease" + suffix).c_str() : nullptr);
     const std::set<std::string> gameFiles{"game.exe", "GameModule.dll"};
 
-    Process first(game.bin() / "game.exe");
+    ChildProcess first = start(game.bin() / "game.exe");
     if (row.secondInstance) {
         ASSERT_EQ(WaitForSingleObject(running.get(), 60000), WAIT_OBJECT_0) << "the game never reached run";
-        Process second(game.bin() / "game.exe");
-        ASSERT_TRUE(second.ended(30000)) << "the second instance did not end";
+        ChildProcess second = start(game.bin() / "game.exe");
+        std::size_t answered = 0;
+        ASSERT_TRUE(second.wait(30000, [&](const ChildBox& box) { box.answer(IDOK); ++answered; }))
+            << "the second instance did not end";
         EXPECT_EQ(second.exitCode(), 0u);
-        EXPECT_EQ(second.boxes.answered.size(), 1u) << "the second instance should only have said that the game runs";
+        EXPECT_EQ(answered, 1u) << "the second instance should only have said that the game runs";
         EXPECT_EQ(filesIn(game.bin()), gameFiles);
         EXPECT_EQ(readFile(game.userFolder / "exception.txt"), "stale");
         SetEvent(release.get());
     }
-    ASSERT_TRUE(first.ended()) << "the crash did not end game.exe";
+    ASSERT_TRUE(ended(first)) << "the crash did not end game.exe";
     EXPECT_EQ(first.exitCode(), row.code);
 
     const fs::path reportFolder = row.besideGame ? game.bin() : game.userFolder;

@@ -1,6 +1,5 @@
 #include "game_folder.h"
 
-#include <algorithm>
 #include <atomic>
 
 #include "support/module_driver.h"
@@ -10,31 +9,6 @@ namespace {
 std::string uniqueProduct() {
     static std::atomic<unsigned> serial{0};
     return "Host-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(serial++);
-}
-
-struct BoxSearch {
-    DWORD process;
-    std::vector<HWND> found;
-};
-
-BOOL CALLBACK collectBoxes(HWND window, LPARAM parameter) {
-    auto& search = *reinterpret_cast<BoxSearch*>(parameter);
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    wchar_t className[16] = {};
-    GetClassNameW(window, className, 16);
-    if (process == search.process && IsWindowVisible(window) && std::wstring(className) == L"#32770")
-        search.found.push_back(window);
-    return TRUE;
-}
-
-std::wstring readAndDismiss(HWND window) {
-    wchar_t caption[512] = {}, text[2048] = {};
-    GetWindowTextW(window, caption, 512);
-    GetDlgItemTextW(window, 0xFFFF, text, 2048);
-    const bool owned = GetWindow(window, GW_OWNER) != nullptr;
-    PostMessageW(window, WM_COMMAND, IDOK, 0);
-    return box(caption, text) + (owned ? L" | owned" : L"");
 }
 
 }  // namespace
@@ -85,42 +59,13 @@ bool GameFolder::waitForRecord(const std::string& key) const {
     return false;
 }
 
-GameProcess::GameProcess(const GameFolder& game) {
-    std::wstring commandLine = L"\"" + game.exe() + L"\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    if (!CreateProcessW(game.exe().c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        game.rootPath().c_str(), &startup, &process)) {
-        ADD_FAILURE() << "game.exe did not start: error " << GetLastError();
-        process = {};
-    }
-}
-
-GameProcess::~GameProcess() {
-    if (!process.hProcess) return;
-    TerminateProcess(process.hProcess, 99);
-    WaitForSingleObject(process.hProcess, 5000);  // its files can go only once it has ended
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-}
-
 GameEnd GameProcess::finish() {
     GameEnd end;
-    std::vector<HWND> dismissed;
-    const DWORD start = GetTickCount();
-    while (process.hProcess && WaitForSingleObject(process.hProcess, 50) == WAIT_TIMEOUT) {
-        if (GetTickCount() - start > 30000) return end;
-        BoxSearch search{process.dwProcessId, {}};
-        EnumWindows(collectBoxes, reinterpret_cast<LPARAM>(&search));
-        for (HWND window : search.found) {
-            // A dismissed box stays visible for a while without a window manager.
-            if (std::find(dismissed.begin(), dismissed.end(), window) != dismissed.end()) continue;
-            dismissed.push_back(window);
-            end.boxes.push_back(readAndDismiss(window));
-        }
-    }
-    DWORD code = 0;
-    if (process.hProcess && GetExitCodeProcess(process.hProcess, &code)) end.exitCode = static_cast<long>(code);
+    const bool ended = process.wait(30000, [&](const ChildBox& shown) {
+        end.boxes.push_back(box(shown.caption(), shown.text()) + (shown.owned() ? L" | owned" : L""));
+        shown.answer(IDOK);
+    });
+    if (ended) end.exitCode = static_cast<long>(process.exitCode());
     return end;
 }
 

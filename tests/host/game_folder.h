@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "host/game_pieces/key_value_file.h"
+#include "support/child_process.h"
 #include "support/temp_folder.h"
 
 // The names that the test module hands out. The title is not ASCII, so that a caption that went
@@ -90,16 +91,13 @@ struct GameEnd {
 // the end is ended.
 class GameProcess {
 public:
-    explicit GameProcess(const GameFolder& game);
-    ~GameProcess();
-    GameProcess(const GameProcess&) = delete;
-    GameProcess& operator=(const GameProcess&) = delete;
+    explicit GameProcess(const GameFolder& game) : process(game.exe(), L"", game.rootPath()) {}
 
     // Reads and dismisses every message box of the process until it ends.
     GameEnd finish();
 
 private:
-    PROCESS_INFORMATION process{};
+    ChildProcess process;
 };
 
 inline GameEnd runGame(const GameFolder& game) { return GameProcess(game).finish(); }

@@ -4,12 +4,14 @@
 #include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <sstream>
 #include <string>
 
 #include <gtest/gtest.h>
 
+#include "support/child_process.h"
 #include "support/temp_folder.h"
 #include "support/wide.h"
 #include "xml/model.h"
@@ -20,41 +22,6 @@ namespace {
 const std::string kBom = "\xEF\xBB\xBF";
 const std::string kConfigured = "0:" + std::to_string(REG_DWORD) + ":0";  // see Game::firstRun
 const WideString kCompanyKey = L"Software\\Gamehost Config Test";
-
-// Owns the handles of a started process; a process still running at the end is ended.
-class Process {
-public:
-    Process(const WideString& program, const WideString& arguments) {
-        WideString commandLine = L"\"" + program + L"\"" + arguments;
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                            xml::parentFolder(program).c_str(), &startup, &info))
-            info = {};
-    }
-    ~Process() {
-        if (!info.hProcess) return;
-        TerminateProcess(info.hProcess, 99);
-        WaitForSingleObject(info.hProcess, 5000);  // its files can go only once it has ended
-        CloseHandle(info.hThread);
-        CloseHandle(info.hProcess);
-    }
-    Process(const Process&) = delete;
-    Process& operator=(const Process&) = delete;
-
-    DWORD id() const { return info.dwProcessId; }
-    // -1 when the process did not start or did not end within 30 seconds.
-    long exitCode() const {
-        DWORD code = 0;
-        if (!info.hProcess || WaitForSingleObject(info.hProcess, 30000) != WAIT_OBJECT_0 ||
-            !GetExitCodeProcess(info.hProcess, &code))
-            return -1;
-        return static_cast<long>(code);
-    }
-
-private:
-    PROCESS_INFORMATION info{};
-};
 
 // ROOT/bin/win32/config.exe beside ROOT/data, with a product (registry key) of its own.
 class Game {
@@ -99,6 +66,14 @@ private:
     WideString key;
 };
 
+// The utility run as the host runs it, in its own folder, its message boxes handed to `onBox`:
+// its exit code, -1 when it did not end within `timeout` milliseconds.
+long runUtility(const Game& game, const WideString& arguments, DWORD timeout = 30000,
+                const std::function<void(const ChildBox&)>& onBox = nullptr) {
+    ChildProcess utility(game.program(), arguments, xml::parentFolder(game.program()));
+    return utility.wait(timeout, onBox) ? static_cast<long>(utility.exitCode()) : -1;
+}
+
 // Read back and written out in the writer's one layout: equal for equal elements, attributes
 // and texts, whatever the layout of the file was.
 std::string normalized(const std::string& bytes) {
@@ -136,7 +111,7 @@ TEST(ConfigUtility, AutodetectWritesTheModeThatFitsTheScreen) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.input);
         const Game game(c.input);
-        EXPECT_EQ(Process(game.program(), L" /autodetect").exitCode(), 0);
+        EXPECT_EQ(runUtility(game, L" /autodetect"), 0);
         expectRewritten(game, c.expected);
     }
 }
@@ -151,29 +126,10 @@ TEST(ConfigUtility, AutodetectFailureChangesNothing) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         const Game game(c.config, c.withInfo);
-        EXPECT_GT(Process(game.program(), L" /autodetect").exitCode(), 0);
+        EXPECT_GT(runUtility(game, L" /autodetect"), 0);
         EXPECT_EQ(game.firstRun(), "absent");
         EXPECT_EQ(game.configXml(), c.config);
     }
-}
-
-struct BoxSearch {
-    DWORD process;
-    const WideString& caption;
-    HWND found;
-};
-
-BOOL CALLBACK matchBox(HWND window, LPARAM parameter) {
-    auto& search = *reinterpret_cast<BoxSearch*>(parameter);
-    wchar_t className[16] = {}, caption[256] = {};
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    GetClassNameW(window, className, 16);
-    GetWindowTextW(window, caption, 256);
-    if (process == search.process && IsWindowVisible(window) && WideString(className) == L"#32770" &&
-        caption == search.caption)
-        search.found = window;
-    return !search.found;
 }
 
 TEST(ConfigUtility, AsksThePlayerWithoutTheFlag) {
@@ -186,16 +142,16 @@ TEST(ConfigUtility, AsksThePlayerWithoutTheFlag) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.answer);
         const Game game(input);
-        const Process process(game.program(), L"");
-        BoxSearch search{process.id(), game.title, nullptr};
-        // Wine without a window manager takes a while to show the box.
-        for (int tries = 0; tries < 100 && !search.found; ++tries) {
-            Sleep(100);
-            EnumWindows(matchBox, reinterpret_cast<LPARAM>(&search));
-        }
-        ASSERT_NE(search.found, nullptr);
-        PostMessageW(search.found, WM_COMMAND, c.answer, 0);
-        EXPECT_EQ(process.exitCode(), c.exitCode);
+        bool asked = false;
+        // Wine without a window manager takes a while to show the box: 10 seconds for that, 30 more
+        // for the end.
+        const long code = runUtility(game, L"", 40000, [&](const ChildBox& box) {
+            if (asked || box.caption() != game.title) return;
+            asked = true;
+            box.answer(c.answer);
+        });
+        ASSERT_TRUE(asked);
+        EXPECT_EQ(code, c.exitCode);
         EXPECT_EQ(normalized(game.configXml()), normalized(c.expected));
         EXPECT_EQ(game.firstRun(), c.firstRun);
     }

@@ -1,0 +1,71 @@
+#include "support/child_process.h"
+
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "xml/utf.h"
+
+ChildProcess::ChildProcess(const std::wstring& program, const std::wstring& arguments, const std::wstring& folder,
+                           bool captureOutput) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    Handle write;
+    if (captureOutput) {
+        SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
+        HANDLE read = nullptr, written = nullptr;
+        CreatePipe(&read, &written, &inheritable, 0);
+        pipe.reset(read);
+        write.reset(written);
+        SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdOutput = startup.hStdError = written;
+    }
+    std::wstring commandLine = L"\"" + program + L"\"" + arguments;
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, captureOutput, 0, nullptr,
+                        folder.c_str(), &startup, &info)) {
+        const DWORD error = GetLastError();
+        ADD_FAILURE() << xml::toUtf8(program) << " did not start: error " << error;
+        return;
+    }
+    process.reset(info.hProcess);
+    thread.reset(info.hThread);
+    id = info.dwProcessId;
+}
+
+ChildProcess::~ChildProcess() {
+    if (!process) return;
+    TerminateProcess(process.get(), 99);
+    WaitForSingleObject(process.get(), 5000);
+}
+
+bool ChildProcess::wait(DWORD timeout, const std::function<void(const ChildBox&)>& onBox) {
+    if (!process) return false;
+    const DWORD start = GetTickCount();
+    while (WaitForSingleObject(process.get(), 50) == WAIT_TIMEOUT) {
+        if (GetTickCount() - start > timeout) return false;
+        std::vector<HWND> boxes;  // all found before any is answered and goes
+        for (HWND window = nullptr; onBox && (window = FindWindowExW(nullptr, window, L"#32770", nullptr));) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner == id && IsWindowVisible(window) && seen.insert(window).second) boxes.push_back(window);
+        }
+        for (HWND window : boxes) onBox(ChildBox{window});
+    }
+    return true;
+}
+
+DWORD ChildProcess::exitCode() const {
+    DWORD code = 0;
+    GetExitCodeProcess(process.get(), &code);
+    return code;
+}
+
+std::string ChildProcess::output() const {
+    std::string text;
+    char chunk[256];
+    DWORD read = 0;
+    while (pipe && ReadFile(pipe.get(), chunk, sizeof chunk, &read, nullptr) && read > 0) text.append(chunk, read);
+    return text;
+}
