@@ -1,5 +1,6 @@
 #include "xml/node.h"
 
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
@@ -18,7 +19,10 @@ const WideChar kPathSeparators[] = {'/', '\\', 0};
 
 bool sameName(WideStringView a, const WideChar* b) { return b && a == WideStringView(b); }
 
-bool isReferName(const WideString& name) { return name == widen("refer"); }
+bool isReferName(const WideString& name) {
+    static const WideChar kRefer[] = {'r', 'e', 'f', 'e', 'r'};
+    return name.size() == 5 && std::equal(name.begin(), name.end(), kRefer);
+}
 
 struct ReleaseData {
     void operator()(IXmlResolver::IXmlData* data) const { data->release(); }
@@ -55,14 +59,18 @@ bool convertText(WideStringView source, ISafeStringA* out) {
 
 }  // namespace
 
-CXmlParserNode::CXmlParserNode(CXmlParser* owner, const xml::CXmlNodeElement& element, Shallow)
-    : owner(owner), name(element.name) {
+CXmlParserNode::CXmlParserNode(CXmlParser* owner, xml::CXmlNodeElement& element, NameCache& names)
+    : owner(owner), name(names.get(element.name)) {
     const xml::CXmlNode* first = element.firstChild();
     if (first && first->kind() == xml::TextNode) text = SharedString(first->asText()->text);
+    std::size_t childNodes = 0;
+    for (const xml::CXmlNode& child : element.children)
+        childNodes += child.kind() == xml::ElementNode && !isReferName(child.asElement()->name);
+    children.reserve(childNodes);
     attributeCount = static_cast<std::uint32_t>(element.attributes.size());
     attributes = std::make_unique<Attribute[]>(attributeCount);
     for (std::uint32_t i = 0; i < attributeCount; ++i)
-        attributes[i] = {element.attributes[i].name, element.attributes[i].value};
+        attributes[i] = {std::move(element.attributes[i].name), std::move(element.attributes[i].value)};
 }
 
 CXmlParserNode::CXmlParserNode(CXmlParser* owner, const CXmlParserNode& source, Shallow)
@@ -72,13 +80,17 @@ CXmlParserNode::CXmlParserNode(CXmlParser* owner, const CXmlParserNode& source, 
     attributeCount = source.attributeCount;
 }
 
-CXmlParserNode::CXmlParserNode(CXmlParser* owner, const xml::CXmlNodeElement& element, IXmlResolver* resolver,
+CXmlParserNode::CXmlParserNode(CXmlParser* owner, xml::CXmlNodeElement&& element, IXmlResolver* resolver,
                                const WideChar* documentName)
-    : CXmlParserNode(owner, element, Shallow{}) {
+    : CXmlParserNode(owner, element, resolver, documentName, NameCache()) {}
+
+CXmlParserNode::CXmlParserNode(CXmlParser* owner, xml::CXmlNodeElement& element, IXmlResolver* resolver,
+                               const WideChar* documentName, NameCache&& names)
+    : CXmlParserNode(owner, element, names) {
     // Every node is owned by its parent as soon as it exists, so a failure anywhere leaves
     // nothing behind.
     struct Pending {
-        const xml::CXmlNodeElement* element;
+        xml::CXmlNodeElement* element;
         CXmlParserNode* node;
         std::size_t nextChild;
     };
@@ -89,14 +101,14 @@ CXmlParserNode::CXmlParserNode(CXmlParser* owner, const xml::CXmlNodeElement& el
             pending.pop_back();
             continue;
         }
-        const xml::CXmlNodeElement* child = top.element->children[top.nextChild++].asElement();
+        xml::CXmlNodeElement* child = top.element->children[top.nextChild++].asElement();
         if (!child) continue;  // only the first text counts, and the shallow constructor took it
         if (isReferName(child->name)) {
             const xml::CXmlNode* first = top.element->firstChild();
             top.node->expandReference(*child, first->kind() == xml::TextNode, resolver, documentName);
             continue;
         }
-        auto* node = new CXmlParserNode(owner, *child, Shallow{});
+        auto* node = new CXmlParserNode(owner, *child, names);
         top.node->children.push_back(node);
         pending.push_back({child, node, 0});
     }

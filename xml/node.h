@@ -8,6 +8,7 @@
 #include "boundary/xml_reader.h"
 #include "boundary/xml_resolver.h"
 #include "xml/model.h"
+#include "xml/name_cache.h"
 #include "xml/shared_string.h"
 
 class CXmlParser;
@@ -22,11 +23,12 @@ namespace detail {
 class CXmlParserNode final : public IXmlReaderNode {
 public:
     // From a model element: its name, the text of its first child when that is a text node
-    // (later texts are dropped), its element children in order and its attributes. A child
+    // (later texts are dropped), its element children in order and its attributes, whose strings
+    // are moved out of the model (left empty there: the model is dropped right after). A child
     // named "refer" is replaced by copies of the children of the node it names in another
     // document, found through `resolver`; `documentName` (may be null) appears in the errors,
     // which are CXmlParser::InitError.
-    CXmlParserNode(CXmlParser* owner, const xml::CXmlNodeElement& element, IXmlResolver* resolver,
+    CXmlParserNode(CXmlParser* owner, xml::CXmlNodeElement&& element, IXmlResolver* resolver,
                    const WideChar* documentName);
     // A deep copy for another document: name and text are shared, the rest copied.
     CXmlParserNode(CXmlParser* owner, const CXmlParserNode& source);
@@ -85,9 +87,12 @@ private:
         WideString name;
         WideString value;
     };
-    struct Shallow {};  // selects the constructors that leave the children to their caller
+    struct Shallow {};  // selects the copy that leaves the children to its caller
 
-    CXmlParserNode(CXmlParser* owner, const xml::CXmlNodeElement& element, Shallow);
+    CXmlParserNode(CXmlParser* owner, xml::CXmlNodeElement& element, IXmlResolver* resolver,
+                   const WideChar* documentName, NameCache&& names);
+    // Name, text and attributes only: the children are left to the caller.
+    CXmlParserNode(CXmlParser* owner, xml::CXmlNodeElement& element, NameCache& names);
     CXmlParserNode(CXmlParser* owner, const CXmlParserNode& source, Shallow);
     void expandReference(const xml::CXmlNodeElement& refer, bool keepText, IXmlResolver* resolver,
                          const WideChar* documentName);

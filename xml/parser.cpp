@@ -1,6 +1,7 @@
 #include "xml/parser.h"
 
 #include <cstring>
+#include <utility>
 
 #include "xml/model.h"
 #include "xml/node.h"
@@ -9,7 +10,7 @@ CXmlParser::CXmlParser(const char* text, IXmlResolver* resolver, const WideChar*
     xml::CXmlDocument document;  // the model tree goes with it on every way out
     document.parse(text, text + std::strlen(text));
     if (!document.root) throw InitError(widen("malformed Xml document"));
-    root = std::make_unique<detail::CXmlParserNode>(this, *document.root, resolver, documentName);
+    root = std::make_unique<detail::CXmlParserNode>(this, std::move(*document.root), resolver, documentName);
 }
 
 CXmlParser::~CXmlParser() = default;

@@ -79,10 +79,14 @@ IntegerScan scanInteger(std::basic_string_view<Char> text, std::uint32_t base, s
         digitValue(code(text[i + 2])) < 16)
         i += 2;
     const std::size_t firstDigit = i;
+    // magnitude * base + digit stays within limit exactly when this holds (strtoul's own test),
+    // which spares a division per digit.
+    const std::uint64_t cutoff = limit / base;
+    const std::uint64_t cutoffDigit = limit % base;
     for (; i < text.size(); ++i) {
         const std::uint32_t digit = digitValue(code(text[i]));
         if (digit >= base) break;
-        if (scan.magnitude > (limit - digit) / base)
+        if (scan.magnitude > cutoff || (scan.magnitude == cutoff && digit > cutoffDigit))
             scan.tooLarge = true;
         else
             scan.magnitude = scan.magnitude * base + digit;

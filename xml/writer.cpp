@@ -1,6 +1,7 @@
 #include "xml/writer.h"
 
 #include <algorithm>
+#include <cstring>
 #include <ostream>
 #include <stdexcept>
 
@@ -12,8 +13,187 @@ namespace {
 
 bool isSpace(WideChar c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
-void writeTabs(std::ostream& out, unsigned count) {
-    for (unsigned i = 0; i < count; ++i) out.put('\t');
+// Characters that both encodings write as the same single byte, without any check failing.
+bool isPlainAscii(WideStringView text) {
+    return std::all_of(text.begin(), text.end(), [](WideChar c) { return c >= 1 && c <= 126; });
+}
+
+// Gathers the small pieces of one stretch of output and hands them to the stream in few
+// writes: the stream's per-call cost would otherwise be paid for every character. Each piece
+// is encoded completely before any of it is gathered, and whatever was gathered is written
+// before an exception leaves (see `writing`), so the stream always holds exactly the pieces
+// that came before a failure, as if each had been written by itself.
+//
+// The buffer lives in the frames of the non-recursive helpers below, never in a frame that
+// stays on the stack while children are written: deep trees must not cost more stack.
+class Output {
+public:
+    explicit Output(std::ostream& out) : out(out) {}
+    Output(const Output&) = delete;
+    Output& operator=(const Output&) = delete;
+
+    void put(char c) {
+        if (used == kCapacity) writeOut();
+        buffer[used++] = c;
+    }
+    void append(std::string_view bytes) {
+        if (bytes.size() > kCapacity - used) {
+            writeOut();
+            if (bytes.size() > kCapacity) {
+                out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+                return;
+            }
+        }
+        std::memcpy(buffer + used, bytes.data(), bytes.size());
+        used += bytes.size();
+    }
+    void tabs(unsigned count) {
+        for (unsigned i = 0; i < count; ++i) put('\t');
+    }
+    // A line feed and a flush of the stream.
+    void endLine() {
+        put('\n');
+        writeOut();
+        out.flush();
+    }
+    // The text encoded as `document` says: plain ASCII is copied as it is (both encodings
+    // leave it unchanged); anything else goes through encodeForDocument, which may throw.
+    void encoded(const CXmlDocument& document, WideStringView text) {
+        if (!isPlainAscii(text)) {
+            append(encodeForDocument(document, text));
+            return;
+        }
+        for (std::size_t done = 0; done < text.size();) {
+            if (used == kCapacity) writeOut();
+            const std::size_t count = std::min(text.size() - done, kCapacity - used);
+            for (std::size_t i = 0; i < count; ++i) buffer[used + i] = static_cast<char>(text[done + i]);
+            used += count;
+            done += count;
+        }
+    }
+    void writeOut() {
+        if (used == 0) return;
+        const std::size_t count = used;
+        used = 0;
+        out.write(buffer, static_cast<std::streamsize>(count));
+    }
+
+private:
+    static constexpr std::size_t kCapacity = 512;
+    std::ostream& out;
+    std::size_t used = 0;
+    char buffer[kCapacity];
+};
+
+// Runs `write` on an Output over `out` and writes what it gathered, also when it throws.
+template <class Write>
+void writing(std::ostream& out, Write write) {
+    Output output(out);
+    try {
+        write(output);
+    } catch (...) {
+        output.writeOut();
+        throw;
+    }
+    output.writeOut();
+}
+
+void writeAttribute(Output& output, const CXmlDocument& document, const CXmlAttribute& attribute,
+                    std::string& escaped) {
+    output.encoded(document, attribute.name);
+    output.put('=');
+    const WideStringView value = attribute.value;
+    if (value.find_first_of(u"\"'&<") == WideStringView::npos && isPlainAscii(value)) {
+        // Nothing to escape, no quote to choose, nothing that could fail to encode.
+        output.put('"');
+        output.encoded(document, value);
+        output.put('"');
+        return;
+    }
+    const auto quote = static_cast<char>(escapeAttributeValue(document, value, escaped));
+    output.put(quote);
+    output.append(escaped);
+    output.put(quote);
+}
+
+// Tabs, the start tag and, for an element without children, its end. True when an attribute
+// stands on a line of its own.
+[[gnu::noinline]] bool writeStartTag(std::ostream& out, const CXmlDocument& document,
+                                     const CXmlNodeElement& element, unsigned depth) {
+    bool broken = false;
+    writing(out, [&](Output& output) {
+        output.tabs(depth);
+        output.put('<');
+        output.encoded(document, element.name);
+        std::string escaped;
+        for (const CXmlAttribute& attribute : element.attributes) {
+            if (attribute.newlineBefore) {
+                output.endLine();
+                output.tabs(depth + 1);
+                broken = true;
+            } else {
+                output.put(' ');
+            }
+            writeAttribute(output, document, attribute, escaped);
+        }
+        if (element.children.empty()) {
+            if (broken) {
+                output.endLine();
+                output.tabs(depth);
+                output.append("/>");
+            } else {
+                output.append(" />");
+            }
+            return;
+        }
+        if (broken) {
+            output.endLine();
+            output.tabs(depth);
+        }
+        output.put('>');
+    });
+    return broken;
+}
+
+// A text with nothing to escape, trim or indent: the common short text of game data.
+bool isPlainOneLineText(WideStringView text) {
+    return !text.empty() && !isSpace(text.front()) && !isSpace(text.back()) &&
+           text.find_first_of(u"&<>\r\n") == WideStringView::npos;
+}
+
+// The only child is a text: it follows the start tag, then the end tag.
+[[gnu::noinline]] void writeTextContent(std::ostream& out, const CXmlDocument& document,
+                                        const CXmlNodeElement& element, unsigned depth) {
+    writing(out, [&](Output& output) {
+        const WideStringView text = element.children.front().asText()->text;
+        if (isPlainOneLineText(text)) {
+            output.encoded(document, text);
+        } else {
+            std::string escaped;
+            if (escapeText(document, text, depth + 1, escaped)) {
+                output.endLine();
+                output.tabs(depth + 1);
+                output.append(escaped);
+                output.endLine();
+                output.tabs(depth);
+            } else {
+                output.append(escaped);
+            }
+        }
+        output.append("</");
+        output.encoded(document, element.name);
+        output.put('>');
+    });
+}
+
+[[gnu::noinline]] void writeEndTag(std::ostream& out, const CXmlDocument& document, const CXmlNodeElement& element,
+                                   unsigned depth) {
+    writing(out, [&](Output& output) {
+        output.tabs(depth);
+        output.append("</");
+        output.encoded(document, element.name);
+        output.put('>');
+    });
 }
 
 void endLine(std::ostream& out) {
@@ -77,68 +257,28 @@ bool escapeText(const CXmlDocument& document, WideStringView text, unsigned dept
 }
 
 void CXmlNodeElement::writeXml(std::ostream& out, const CXmlDocument& document, unsigned depth) const {
-    writeTabs(out, depth);
-    out.put('<');
-    out << encodeForDocument(document, name);
-    bool broken = false;  // an attribute stands on a line of its own
-    std::string escaped;
-    for (const CXmlAttribute& attribute : attributes) {
-        if (attribute.newlineBefore) {
-            endLine(out);
-            writeTabs(out, depth + 1);
-            broken = true;
-        } else {
-            out.put(' ');
-        }
-        out << encodeForDocument(document, attribute.name);
-        out.put('=');
-        const auto quote = static_cast<char>(escapeAttributeValue(document, attribute.value, escaped));
-        out.put(quote);
-        out << escaped;
-        out.put(quote);
-    }
-    if (children.empty()) {
-        if (broken) {
-            endLine(out);
-            writeTabs(out, depth);
-            out << "/>";
-        } else {
-            out << " />";
-        }
+    const bool broken = writeStartTag(out, document, *this, depth);
+    if (children.empty()) return;
+    if (!broken && children.size() == 1 && children.front().kind() == TextNode) {
+        writeTextContent(out, document, *this, depth);
         return;
     }
-    if (broken) {
+    endLine(out);
+    for (const CXmlNode& child : children) {
+        child.writeXml(out, document, depth + 1);
         endLine(out);
-        writeTabs(out, depth);
     }
-    out.put('>');
-    if (!broken && children.size() == 1 && children.front().kind() == TextNode) {
-        if (escapeText(document, children.front().asText()->text, depth + 1, escaped)) {
-            endLine(out);
-            writeTabs(out, depth + 1);
-            out << escaped;
-            endLine(out);
-            writeTabs(out, depth);
-        } else {
-            out << escaped;
-        }
-    } else {
-        endLine(out);
-        for (const CXmlNode& child : children) {
-            child.writeXml(out, document, depth + 1);
-            endLine(out);
-        }
-        writeTabs(out, depth);
-    }
-    out << "</" << encodeForDocument(document, name) << '>';
+    writeEndTag(out, document, *this, depth);
 }
 
 void CXmlNodeText::writeXml(std::ostream& out, const CXmlDocument& document, unsigned depth) const {
-    writeTabs(out, depth);
-    std::string escaped;
-    escapeText(document, text, depth, escaped);
-    out << escaped;
-    endLine(out);
+    writing(out, [&](Output& output) {
+        output.tabs(depth);
+        std::string escaped;
+        escapeText(document, text, depth, escaped);
+        output.append(escaped);
+        output.endLine();
+    });
 }
 
 }  // namespace xml

@@ -13,6 +13,25 @@ namespace xml {
 namespace detail_reader {
 template <typename It>
 unsigned char byteAt(It it) { return static_cast<unsigned char>(*it); }
+
+// Appends the bytes of [from, it) while `inRun` holds for them, widened one to one (plain ASCII),
+// and returns where it stopped. Goes through a small block so that the string grows by appends,
+// without filling its new room first.
+template <typename It, class InRun>
+It appendAsciiRun(WideString& out, It from, It end, InRun inRun) {
+    constexpr std::size_t kBlock = 64;
+    WideChar block[kBlock];
+    std::size_t used = 0;
+    for (; from != end && inRun(byteAt(from)); ++from) {
+        block[used++] = byteAt(from);
+        if (used == kBlock) {
+            out.append(block, used);
+            used = 0;
+        }
+    }
+    out.append(block, used);
+    return from;
+}
 }  // namespace detail_reader
 
 template <typename It>
@@ -161,9 +180,11 @@ void CXmlReader<It>::readName(WideString& out) {
     while (cur != end) {
         const auto b = static_cast<unsigned char>(*cur);
         if (chars::byteIs(chars::kName, b)) {
-            out.push_back(b);
-            ++cur;
-            countCharacters(1);
+            const It runEnd = detail_reader::appendAsciiRun(out, cur, end, [](unsigned char byte) {
+                return chars::byteIs(chars::kName, byte);
+            });
+            countCharacters(static_cast<std::size_t>(runEnd - cur));
+            cur = runEnd;
             continue;
         }
         if (chars::byteIs(chars::kSafe, b) || b == '\r' || b == '\n') return;

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <iterator>
 #include <memory>
+#include <vector>
 
 #include "xml/model.h"
 #include "xml/reader/messages.h"
@@ -29,8 +31,13 @@ private:
         auto element = std::make_unique<CXmlNodeElement>(reader.getText());
         element->position = elementPos;
         bool newlineBefore = false;
-        while (reader.nextAttribute(name, value, &newlineBefore))
-            element->attributes.emplace_back(name, value, newlineBefore);
+        // Gathered in a scratch list first, so that the element's own list is allocated once,
+        // at its final size.
+        attributes.clear();
+        while (reader.nextAttribute(name, value, &newlineBefore)) attributes.emplace_back(name, value, newlineBefore);
+        if (!attributes.empty())
+            element->attributes.assign(std::make_move_iterator(attributes.begin()),
+                                       std::make_move_iterator(attributes.end()));
         for (;;) {
             if (!reader.next()) messages::failEndTag(true, elementPos, reader.getTokenPos());
             switch (reader.getTokenType()) {
@@ -55,8 +62,10 @@ private:
     }
 
     CXmlReader<It>& reader;
-    WideString name;   // scratch for attributes, reused across the whole document
+    // Scratch for attributes, reused across the whole document.
+    WideString name;
     WideString value;
+    std::vector<CXmlAttribute> attributes;
 };
 
 }  // namespace xml

@@ -45,22 +45,37 @@ void CXmlReader<It>::readText(WideString& out, WideChar delimiter, bool consumeD
     bool skip = skipLeading;
     for (;;) {
         if (pending == 0 && cur != end) {
-            // A run of plain ASCII goes in as a block.
             const auto first = static_cast<unsigned char>(*cur);
             if (chars::byteIs(chars::kPlainText, first) && first != delimiter) {
-                It runEnd = cur;
-                std::size_t length = 0;
-                do {
-                    ++runEnd;
-                    ++length;
-                } while (runEnd != end && chars::byteIs(chars::kPlainText, detail_reader::byteAt(runEnd)) &&
-                         detail_reader::byteAt(runEnd) != delimiter);
-                const std::size_t oldSize = out.size();
-                out.resize(oldSize + length);
-                for (WideChar* to = &out[oldSize]; cur != runEnd; ++cur) *to++ = static_cast<unsigned char>(*cur);
-                countCharacters(length);
+                // A run of plain ASCII goes in as a block.
+                const It runEnd = appendAsciiRun(out, cur, end, [delimiter](unsigned char byte) {
+                    return chars::byteIs(chars::kPlainText, byte) && byte != delimiter;
+                });
+                countCharacters(static_cast<std::size_t>(runEnd - cur));
+                cur = runEnd;
                 skip = false;
                 if (cur == end) messages::fail(messages::kUnexpectedEof, pos);
+                continue;
+            }
+            if (first == delimiter) {
+                // The delimiter is ASCII: taking it, or leaving it unread for the next token,
+                // is what reading it (and pushing it back) would leave.
+                if (consumeDelimiter) {
+                    ++cur;
+                    countCharacters(1);
+                }
+                return;
+            }
+            if (skip && (chars::byteIs(chars::kMarkupSpace, first) || first == '\n')) {
+                // Blanks being skipped. Nothing stored can end in white space while skipping,
+                // so a line feed has nothing to trim.
+                ++cur;
+                if (first == '\n') countLineBreak();
+                else countCharacters(1);
+                if (cur == end) {
+                    if (!consumeDelimiter && isAllSpace(out)) return;
+                    messages::fail(messages::kUnexpectedEof, pos);
+                }
                 continue;
             }
         }
