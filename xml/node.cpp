@@ -60,24 +60,17 @@ bool convertText(WideStringView source, ISafeStringA* out) {
 }  // namespace
 
 CXmlParserNode::CXmlParserNode(CXmlParser* owner, xml::CXmlNodeElement& element, NameCache& names)
-    : owner(owner), name(names.get(element.name)) {
+    : owner(owner), name(names.get(element.name)), attributes(element.attributes) {
     const xml::CXmlNode* first = element.firstChild();
     if (first && first->kind() == xml::TextNode) text = SharedString(first->asText()->text);
     std::size_t childNodes = 0;
     for (const xml::CXmlNode& child : element.children)
         childNodes += child.kind() == xml::ElementNode && !isReferName(child.asElement()->name);
     children.reserve(childNodes);
-    attributeCount = static_cast<std::uint32_t>(element.attributes.size());
-    attributes = std::make_unique<Attribute[]>(attributeCount);
-    for (std::uint32_t i = 0; i < attributeCount; ++i)
-        attributes[i] = {std::move(element.attributes[i].name), std::move(element.attributes[i].value)};
 }
 
 CXmlParserNode::CXmlParserNode(CXmlParser* owner, const CXmlParserNode& source, Shallow)
-    : owner(owner), name(source.name), text(source.text) {
-    attributes = std::make_unique<Attribute[]>(source.attributeCount);
-    for (std::uint32_t i = 0; i < source.attributeCount; ++i) attributes[i] = source.attributes[i];
-    attributeCount = source.attributeCount;
+    : owner(owner), name(source.name), text(source.text), attributes(source.attributes) {
 }
 
 CXmlParserNode::CXmlParserNode(CXmlParser* owner, xml::CXmlNodeElement&& element, IXmlResolver* resolver,
@@ -88,7 +81,9 @@ CXmlParserNode::CXmlParserNode(CXmlParser* owner, xml::CXmlNodeElement& element,
                                const WideChar* documentName, NameCache&& names)
     : CXmlParserNode(owner, element, names) {
     // Every node is owned by its parent as soon as it exists, so a failure anywhere leaves
-    // nothing behind.
+    // nothing behind. The model is consumed on the way: once an element's children are all
+    // built, they are dropped, so the model shrinks while the tree grows, and the memory it
+    // gives back, still in the cache, serves the nodes that follow.
     struct Pending {
         xml::CXmlNodeElement* element;
         CXmlParserNode* node;
@@ -98,6 +93,7 @@ CXmlParserNode::CXmlParserNode(CXmlParser* owner, xml::CXmlNodeElement& element,
     while (!pending.empty()) {
         Pending& top = pending.back();
         if (top.nextChild == top.element->children.size()) {
+            top.element->children.clear();
             pending.pop_back();
             continue;
         }
@@ -222,9 +218,8 @@ const CXmlParserNode* CXmlParserNode::firstChildNamed(const WideChar* childName)
     return nullptr;
 }
 
-const CXmlParserNode::Attribute* CXmlParserNode::attributeAt(std::int32_t index) const {
-    if (index < 0 || static_cast<std::uint32_t>(index) >= attributeCount) return nullptr;
-    return &attributes[static_cast<std::size_t>(index)];
+bool CXmlParserNode::isAttributeIndex(std::int32_t index) const {
+    return index >= 0 && static_cast<std::uint32_t>(index) < attributes.size();
 }
 
 // One conversion, three sources: the node's text, the first child of that name, an attribute.
@@ -235,8 +230,8 @@ const CXmlParserNode::Attribute* CXmlParserNode::attributeAt(std::int32_t index)
         return child && convertText(child->text.view(), convert, out);                         \
     }                                                                                          \
     bool CXmlParserNode::getAttribute##Word(std::int32_t index, Type* out) {                   \
-        const Attribute* attribute = attributeAt(index);                                       \
-        return attribute && convertText(attribute->value, convert, out);                      \
+        return isAttributeIndex(index) &&                                                      \
+               convertText(attributes.value(static_cast<std::uint32_t>(index)), convert, out); \
     }
 
 XML_VALUE_SLOTS(UInt64, std::uint64_t, xml::textToUInt64)
@@ -259,8 +254,7 @@ bool CXmlParserNode::getChildStringA(const WideChar* childName, ISafeStringA* ou
 }
 
 bool CXmlParserNode::getAttributeStringA(std::int32_t index, ISafeStringA* out) {
-    const Attribute* attribute = attributeAt(index);
-    return attribute && convertText(attribute->value, out);
+    return isAttributeIndex(index) && convertText(attributes.value(static_cast<std::uint32_t>(index)), out);
 }
 
 const WideChar* CXmlParserNode::getChildText(const WideChar* childName) {
@@ -270,23 +264,21 @@ const WideChar* CXmlParserNode::getChildText(const WideChar* childName) {
 
 const WideChar* CXmlParserNode::getText() { return text.c_str(); }
 
-std::uint32_t CXmlParserNode::getAttributeCount() { return attributeCount; }
+std::uint32_t CXmlParserNode::getAttributeCount() { return attributes.size(); }
 
 void CXmlParserNode::getAttributeName(std::int32_t index, ISafeStringW* out) {
-    const Attribute* attribute = attributeAt(index);
-    if (attribute && out) out->assignString(attribute->name.c_str());
+    if (isAttributeIndex(index) && out) out->assignString(attributes.name(static_cast<std::uint32_t>(index)).data());
 }
 
 std::int32_t CXmlParserNode::findAttribute(const WideChar* attributeName, bool caseSensitive) {
-    for (std::uint32_t i = 0; i < attributeCount; ++i)
-        if (namesMatch(attributes[i].name, attributeName, caseSensitive)) return static_cast<std::int32_t>(i);
+    for (std::uint32_t i = 0; i < attributes.size(); ++i)
+        if (namesMatch(attributes.name(i), attributeName, caseSensitive)) return static_cast<std::int32_t>(i);
     return -1;
 }
 
 bool CXmlParserNode::getAttributeString(std::int32_t index, ISafeStringW* out) {
-    const Attribute* attribute = attributeAt(index);
-    if (!attribute || !out) return false;
-    out->assignString(attribute->value.c_str());
+    if (!isAttributeIndex(index) || !out) return false;
+    out->assignString(attributes.value(static_cast<std::uint32_t>(index)).data());
     return true;
 }
 

@@ -7,6 +7,7 @@
 
 #include "boundary/xml_reader.h"
 #include "boundary/xml_resolver.h"
+#include "xml/attribute_list.h"
 #include "xml/model.h"
 #include "xml/name_cache.h"
 #include "xml/shared_string.h"
@@ -23,8 +24,9 @@ namespace detail {
 class CXmlParserNode final : public IXmlReaderNode {
 public:
     // From a model element: its name, the text of its first child when that is a text node
-    // (later texts are dropped), its element children in order and its attributes, whose strings
-    // are moved out of the model (left empty there: the model is dropped right after). A child
+    // (later texts are dropped), its element children in order and its attributes. The model is
+    // consumed: its elements lose their children as soon as those are built (it is dropped
+    // right after anyway). A child
     // named "refer" is replaced by copies of the children of the node it names in another
     // document, found through `resolver`; `documentName` (may be null) appears in the errors,
     // which are CXmlParser::InitError.
@@ -83,10 +85,6 @@ public:
     bool getAttributeString(std::int32_t index, ISafeStringW* out) override;
 
 private:
-    struct Attribute {
-        WideString name;
-        WideString value;
-    };
     struct Shallow {};  // selects the copy that leaves the children to its caller
 
     CXmlParserNode(CXmlParser* owner, xml::CXmlNodeElement& element, IXmlResolver* resolver,
@@ -98,14 +96,13 @@ private:
                          const WideChar* documentName);
 
     const CXmlParserNode* firstChildNamed(const WideChar* name) const;
-    const Attribute* attributeAt(std::int32_t index) const;
+    bool isAttributeIndex(std::int32_t index) const;
 
     CXmlParser* owner;  // the document the node belongs to; not owning
     SharedString name;
     SharedString text;
     boost::ptr_vector<CXmlParserNode> children;
-    std::uint32_t attributeCount = 0;
-    std::unique_ptr<Attribute[]> attributes;
+    AttributeList attributes;
     CXmlParserNode* up = nullptr;  // the parent, set only while a tree is being torn down
 };
 
