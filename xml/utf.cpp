@@ -1,5 +1,6 @@
 #include "xml/utf.h"
 
+#include <cstdint>
 #include <iterator>
 
 #include <utf8cpp/utf8.h>
@@ -7,9 +8,28 @@
 namespace xml {
 
 std::string toUtf8(WideStringView text) {
-    std::string result;
-    result.reserve(text.size());
-    utf8::utf16to8(text.begin(), text.end(), std::back_inserter(result));
+    // Text without surrogates is encoded here, unit by unit into room made once; surrogates,
+    // paired or not, go through the library, which also reports the malformed ones.
+    std::string result(text.size() * 3, '\0');
+    char* to = result.data();
+    for (const WideChar unit : text) {
+        const auto c = static_cast<std::uint32_t>(unit);
+        if (c < 0x80) {
+            *to++ = static_cast<char>(c);
+        } else if (c < 0x800) {
+            *to++ = static_cast<char>(0xC0 | (c >> 6));
+            *to++ = static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0xD800 || c > 0xDFFF) {
+            *to++ = static_cast<char>(0xE0 | (c >> 12));
+            *to++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            *to++ = static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            result.clear();
+            utf8::utf16to8(text.begin(), text.end(), std::back_inserter(result));
+            return result;
+        }
+    }
+    result.resize(static_cast<std::size_t>(to - result.data()));
     return result;
 }
 

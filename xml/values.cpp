@@ -239,6 +239,16 @@ bool textToBool(WideStringView text, bool& out) {
 }
 
 bool textToLong(WideStringView text, std::int32_t& out) {
+    // The common form, up to nine plain digits, cannot overflow and needs none of the rest.
+    if (!text.empty() && text.size() <= 9) {
+        std::int32_t value = 0;
+        std::size_t i = 0;
+        for (; i < text.size() && isDecimalDigit(code(text[i])); ++i) value = value * 10 + (text[i] - '0');
+        if (i == text.size()) {
+            out = value;
+            return true;
+        }
+    }
     const IntegerScan scan = scanInteger(text, 10, kUInt32Max);
     if (!restIsTrailingBlanks(text, scan.end)) return false;
     constexpr std::uint64_t kMaxPositive = std::numeric_limits<std::int32_t>::max();

@@ -204,6 +204,7 @@ void endLine(std::ostream& out) {
 }  // namespace
 
 std::string encodeForDocument(const CXmlDocument& document, WideStringView text) {
+    if (isPlainAscii(text)) return std::string(text.begin(), text.end());  // the same in both encodings
     if (document.utf8) return toUtf8(text);
     std::string bytes;
     if (!textTo7Bit(text, bytes)) throw std::runtime_error("character string cannot be expressed in legacy encoding");
