@@ -9,6 +9,8 @@
 #else
 #include <sys/stat.h>
 
+#include <utf8cpp/utf8.h>
+
 #include "xml/utf.h"
 #endif
 
@@ -23,7 +25,7 @@ FileHandle openFileForReading(const WideChar* fileName) {
     std::string name;
     try {
         name = toUtf8(fileName);
-    } catch (const std::exception&) {
+    } catch (const utf8::exception&) {  // an allocation failure is no reason to call it unopenable
         return nullptr;
     }
     FileHandle file(std::fopen(name.c_str(), "rb"));
