@@ -103,7 +103,10 @@ void writeAttribute(Output& output, const CXmlDocument& document, const CXmlAttr
     output.encoded(document, attribute.name);
     output.put('=');
     const WideStringView value = attribute.value;
-    if (value.find_first_of(u"\"'&<") == WideStringView::npos && isPlainAscii(value)) {
+    const bool plain = std::all_of(value.begin(), value.end(), [](WideChar c) {
+        return c >= 1 && c <= 126 && c != '"' && c != '\'' && c != '&' && c != '<';
+    });
+    if (plain) {
         // Nothing to escape, no quote to choose, nothing that could fail to encode.
         output.put('"');
         output.encoded(document, value);
@@ -158,7 +161,8 @@ void writeAttribute(Output& output, const CXmlDocument& document, const CXmlAttr
 // A text with nothing to escape, trim or indent: the common short text of game data.
 bool isPlainOneLineText(WideStringView text) {
     return !text.empty() && !isSpace(text.front()) && !isSpace(text.back()) &&
-           text.find_first_of(u"&<>\r\n") == WideStringView::npos;
+           std::none_of(text.begin(), text.end(),
+                        [](WideChar c) { return c == '&' || c == '<' || c == '>' || c == '\r' || c == '\n'; });
 }
 
 // The only child is a text: it follows the start tag, then the end tag.

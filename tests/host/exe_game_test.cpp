@@ -7,9 +7,6 @@
 #include <string>
 #include <vector>
 
-#include <shlobj.h>
-#include <shlwapi.h>
-
 #include "game_folder.h"
 #include "support/wide.h"
 
@@ -21,23 +18,6 @@ constexpr LONG kAddedExStyles = WS_EX_WINDOWEDGE;
 
 LONG recordedHex(const KeyValues& record, const char* key) {
     return static_cast<LONG>(std::strtoul(valueOf(record, key).c_str(), nullptr, 16));
-}
-
-// "{joined}": the executable's folder joined with "../../data/NAME" by the system, as the host
-// joins it, not normalised. "{data}" and "{shared}": the two folders where references are looked
-// for, written as the resolver reports them.
-std::wstring expanded(std::string text, const GameFolder& game, const std::string& name) {
-    wchar_t joined[MAX_PATH] = {}, common[MAX_PATH] = {};
-    PathCombineW(joined, game.bin().c_str(), wide("../../data/" + name).c_str());
-    SHGetFolderPathW(nullptr, CSIDL_COMMON_APPDATA, nullptr, 0, common);
-    const std::pair<std::string, std::string> fields[] = {
-        {"{joined}", utf8(joined)},
-        {"{data}", slashed(game.rootPath()) + "/data"},
-        {"{shared}", slashed(common) + "/" + kGameCompany + "/" + game.product},
-    };
-    for (const auto& [field, value] : fields)
-        for (std::size_t at; (at = text.find(field)) != std::string::npos;) text.replace(at, field.size(), value);
-    return wide(text);
 }
 
 TEST_F(GameExe, DocumentErrorsEndTheLaunch) {

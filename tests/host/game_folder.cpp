@@ -2,7 +2,11 @@
 
 #include <atomic>
 
+#include <shlobj.h>
+#include <shlwapi.h>
+
 #include "support/module_driver.h"
+#include "support/wide.h"
 
 namespace {
 
@@ -78,4 +82,18 @@ GameExe::GameExe() : turn(CreateMutexW(nullptr, FALSE, L"GamehostGameExeTurn")) 
 GameExe::~GameExe() {
     ReleaseMutex(turn);
     CloseHandle(turn);
+}
+
+std::wstring expanded(std::string text, const GameFolder& game, const std::string& name) {
+    wchar_t joined[MAX_PATH] = {}, common[MAX_PATH] = {};
+    PathCombineW(joined, game.bin().c_str(), wide("../../data/" + name).c_str());
+    SHGetFolderPathW(nullptr, CSIDL_COMMON_APPDATA, nullptr, 0, common);
+    const std::pair<std::string, std::string> fields[] = {
+        {"{joined}", utf8(joined)},
+        {"{data}", slashed(game.rootPath()) + "/data"},
+        {"{shared}", slashed(common) + "/" + kGameCompany + "/" + game.product},
+    };
+    for (const auto& [field, value] : fields)
+        for (std::size_t at; (at = text.find(field)) != std::string::npos;) text.replace(at, field.size(), value);
+    return wide(text);
 }

@@ -77,6 +77,12 @@ public:
     TestRegistryKey key;
 };
 
+// A message of the launch with its fields filled in for `game` and the document `name`:
+// "{joined}": the executable's folder joined with "../../data/NAME" by the system, as the host
+// joins it, not normalised. "{data}" and "{shared}": the two folders where references are looked
+// for, written as the resolver reports them.
+std::wstring expanded(std::string text, const GameFolder& game, const std::string& name);
+
 // A message box that the game showed, read before it was dismissed: "CAPTION | TEXT", followed by
 // " | owned" when it had an owner window.
 using Boxes = std::vector<std::wstring>;
