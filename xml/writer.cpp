@@ -121,40 +121,37 @@ void writeAttribute(Output& output, const CXmlDocument& document, const CXmlAttr
 
 // Tabs, the start tag and, for an element without children, its end. True when an attribute
 // stands on a line of its own.
-[[gnu::noinline]] bool writeStartTag(std::ostream& out, const CXmlDocument& document,
-                                     const CXmlNodeElement& element, unsigned depth) {
+bool writeStartTag(Output& output, const CXmlDocument& document, const CXmlNodeElement& element, unsigned depth) {
     bool broken = false;
-    writing(out, [&](Output& output) {
-        output.tabs(depth);
-        output.put('<');
-        output.encoded(document, element.name);
-        std::string escaped;
-        for (const CXmlAttribute& attribute : element.attributes) {
-            if (attribute.newlineBefore) {
-                output.endLine();
-                output.tabs(depth + 1);
-                broken = true;
-            } else {
-                output.put(' ');
-            }
-            writeAttribute(output, document, attribute, escaped);
+    output.tabs(depth);
+    output.put('<');
+    output.encoded(document, element.name);
+    std::string escaped;
+    for (const CXmlAttribute& attribute : element.attributes) {
+        if (attribute.newlineBefore) {
+            output.endLine();
+            output.tabs(depth + 1);
+            broken = true;
+        } else {
+            output.put(' ');
         }
-        if (element.children.empty()) {
-            if (broken) {
-                output.endLine();
-                output.tabs(depth);
-                output.append("/>");
-            } else {
-                output.append(" />");
-            }
-            return;
-        }
+        writeAttribute(output, document, attribute, escaped);
+    }
+    if (element.children.empty()) {
         if (broken) {
             output.endLine();
             output.tabs(depth);
+            output.append("/>");
+        } else {
+            output.append(" />");
         }
-        output.put('>');
-    });
+        return broken;
+    }
+    if (broken) {
+        output.endLine();
+        output.tabs(depth);
+    }
+    output.put('>');
     return broken;
 }
 
@@ -166,28 +163,43 @@ bool isPlainOneLineText(WideStringView text) {
 }
 
 // The only child is a text: it follows the start tag, then the end tag.
-[[gnu::noinline]] void writeTextContent(std::ostream& out, const CXmlDocument& document,
-                                        const CXmlNodeElement& element, unsigned depth) {
-    writing(out, [&](Output& output) {
-        const WideStringView text = element.children.front().asText()->text;
-        if (isPlainOneLineText(text)) {
-            output.encoded(document, text);
+void writeTextContent(Output& output, const CXmlDocument& document, const CXmlNodeElement& element, unsigned depth) {
+    const WideStringView text = element.children.front().asText()->text;
+    if (isPlainOneLineText(text)) {
+        output.encoded(document, text);
+    } else {
+        std::string escaped;
+        if (escapeText(document, text, depth + 1, escaped)) {
+            output.endLine();
+            output.tabs(depth + 1);
+            output.append(escaped);
+            output.endLine();
+            output.tabs(depth);
         } else {
-            std::string escaped;
-            if (escapeText(document, text, depth + 1, escaped)) {
-                output.endLine();
-                output.tabs(depth + 1);
-                output.append(escaped);
-                output.endLine();
-                output.tabs(depth);
-            } else {
-                output.append(escaped);
-            }
+            output.append(escaped);
         }
-        output.append("</");
-        output.encoded(document, element.name);
-        output.put('>');
+    }
+    output.append("</");
+    output.encoded(document, element.name);
+    output.put('>');
+}
+
+// Everything of the element up to its children: the whole element when it has none or only one
+// text on the start tag's line. True when children follow, each on a line of its own.
+[[gnu::noinline]] bool writeOpening(std::ostream& out, const CXmlDocument& document, const CXmlNodeElement& element,
+                                    unsigned depth) {
+    bool childrenFollow = false;
+    writing(out, [&](Output& output) {
+        const bool broken = writeStartTag(output, document, element, depth);
+        if (element.children.empty()) return;
+        if (!broken && element.children.size() == 1 && element.children.front().kind() == TextNode) {
+            writeTextContent(output, document, element, depth);
+            return;
+        }
+        output.endLine();
+        childrenFollow = true;
     });
+    return childrenFollow;
 }
 
 [[gnu::noinline]] void writeEndTag(std::ostream& out, const CXmlDocument& document, const CXmlNodeElement& element,
@@ -242,18 +254,21 @@ bool escapeText(const CXmlDocument& document, WideStringView text, unsigned dept
     WideString result;
     result.reserve(text.size() - start);
     std::size_t firstLineFeed = WideString::npos;
-    for (WideChar c : text.substr(start)) {
-        switch (c) {
-        case '&': result += widen("&amp;"); break;
-        case '<': result += widen("&lt;"); break;
-        case '>': result += widen("&gt;"); break;
+    const auto special = [](WideChar c) { return c == '&' || c == '<' || c == '>' || c == '\r' || c == '\n'; };
+    const auto appendAscii = [&result](const char* ascii) { result.append(ascii, ascii + std::strlen(ascii)); };
+    for (auto c = text.begin() + start; c != text.end(); ++c) {
+        const auto plainEnd = std::find_if(c, text.end(), special);  // copied as a block
+        result.append(c, plainEnd);
+        if ((c = plainEnd) == text.end()) break;
+        switch (*c) {
+        case '&': appendAscii("&amp;"); break;
+        case '<': appendAscii("&lt;"); break;
+        case '>': appendAscii("&gt;"); break;
         case '\r': break;
-        case '\n':
+        default:  // the line feed
             if (firstLineFeed == WideString::npos) firstLineFeed = result.size();
-            result += c;
+            result += WideChar('\n');
             result.append(depth, WideChar('\t'));
-            break;
-        default: result += c;
         }
     }
     while (!result.empty() && isSpace(result.back())) result.pop_back();
@@ -262,13 +277,7 @@ bool escapeText(const CXmlDocument& document, WideStringView text, unsigned dept
 }
 
 void CXmlNodeElement::writeXml(std::ostream& out, const CXmlDocument& document, unsigned depth) const {
-    const bool broken = writeStartTag(out, document, *this, depth);
-    if (children.empty()) return;
-    if (!broken && children.size() == 1 && children.front().kind() == TextNode) {
-        writeTextContent(out, document, *this, depth);
-        return;
-    }
-    endLine(out);
+    if (!writeOpening(out, document, *this, depth)) return;
     for (const CXmlNode& child : children) {
         child.writeXml(out, document, depth + 1);
         endLine(out);
