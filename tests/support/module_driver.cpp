@@ -17,10 +17,16 @@ struct DestroyDocument {
 };
 using Document = std::unique_ptr<IXmlReader, DestroyDocument>;
 
-Document load(const std::wstring& folder, const wchar_t* name) {
-    CStdXmlResolver2 resolver(folder.c_str(), nullptr);
-    const FileToMemory text((folder + L"\\" + name).c_str());
-    return Document(new CXmlParser(text.getData(), &resolver, name));
+// The document, or null with the failure in `error`: the driver still releases everything.
+Document load(const std::wstring& folder, const wchar_t* name, std::string& error) {
+    try {
+        CStdXmlResolver2 resolver(folder.c_str(), nullptr);
+        const FileToMemory text((folder + L"\\" + name).c_str());
+        return Document(new CXmlParser(text.getData(), &resolver, name));
+    } catch (const std::exception& failure) {
+        error = failure.what();
+        return nullptr;
+    }
 }
 
 LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM w, LPARAM l) {
@@ -78,7 +84,13 @@ ModuleRun driveModule(const std::wstring& dllPath, const std::wstring& dataFolde
             out.retarget(report.product);
             info->getProductName(&out);
 
-            Document config = load(dataFolder, L"config.xml");
+            Document config = load(dataFolder, L"config.xml", report.documentError);
+            if (!config) {
+                info->release();
+                factory->release();
+                FreeLibrary(library);
+                return report;
+            }
             IXmlReaderNode* root = config->getRoot();
             std::wstring script;
             if (IXmlReaderNode* init = root->findChild(L"Script", false) ? root->findChild(L"Script", false)->findChild(L"Init", false) : nullptr) {
@@ -97,15 +109,16 @@ ModuleRun driveModule(const std::wstring& dllPath, const std::wstring& dataFolde
             factory = nullptr;
             if (module) {
                 module->getLog()->logMessage("Game running", 1);
-                Document game = load(dataFolder, L"game.xml");
-                out.retarget(report.runError);
-                report.runError.clear();
-                IGameRun* result = module->run(script.c_str(), game->getRoot(), &out);
-                game.reset();
-                report.runResult = result != nullptr;
-                if (result) {
-                    report.exitCode = result->getExitCode();
-                    result->release();
+                if (Document game = load(dataFolder, L"game.xml", report.documentError)) {
+                    out.retarget(report.runError);
+                    report.runError.clear();
+                    IGameRun* result = module->run(script.c_str(), game->getRoot(), &out);
+                    game.reset();
+                    report.runResult = result != nullptr;
+                    if (result) {
+                        report.exitCode = result->getExitCode();
+                        result->release();
+                    }
                 }
                 module->release();
             }
@@ -123,6 +136,7 @@ ModuleRun driveModule(const std::wstring& dllPath, const std::wstring& dataFolde
 void expectCompleteRun(const ModuleRun& run, const wchar_t* company, const wchar_t* title, const wchar_t* product,
                        int exitCode) {
     EXPECT_TRUE(run.factory && run.info && run.module && run.runResult);
+    EXPECT_EQ(run.documentError, "");
     EXPECT_EQ(run.company, company);
     EXPECT_EQ(run.title, title);
     EXPECT_EQ(run.product, product);

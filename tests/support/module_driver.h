@@ -16,6 +16,7 @@ struct ModuleRun {
     bool runResult = false;
     std::wstring company, title, product;
     std::wstring createError = L"untouched", runError = L"untouched";
+    std::string documentError;       // a config.xml or game.xml the host side could not load
     int exitCode = -1;
     int liveObjects = -1;            // after the releases; -1 when not exported
     int allocationsLeft = -1;        // after the releases, minus before the factory
