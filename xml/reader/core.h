@@ -198,6 +198,47 @@ void CXmlReader<It>::readName(WideString& out) {
     }
 }
 
+// The common attribute, all on one line and in plain ASCII: blanks, a name, "=" between blanks,
+// and a quoted value of plain characters, blanks and tabs, followed by more input. When the bytes
+// ahead have exactly this form it is taken in one step, with the positions, strings and state
+// that reading it character by character gives; otherwise nothing is read and the caller takes
+// the general way.
+template <typename It>
+bool CXmlReader<It>::readPlainAttribute(WideString& name, WideString& value) {
+    using detail_reader::byteAt;
+    if (pending != 0) return false;
+    It p = cur;
+    const auto skipBlanks = [&] {
+        while (p != end && chars::byteIs(chars::kMarkupSpace, byteAt(p))) ++p;
+    };
+    skipBlanks();
+    if (p == end || !chars::byteIs(chars::kNameStart, byteAt(p))) return false;
+    const It nameBegin = p;
+    while (p != end && chars::byteIs(chars::kName, byteAt(p))) ++p;
+    const It nameEnd = p;
+    skipBlanks();
+    if (p == end || byteAt(p) != '=') return false;
+    ++p;
+    skipBlanks();
+    if (p == end || (byteAt(p) != '"' && byteAt(p) != '\'')) return false;
+    const unsigned char quote = byteAt(p++);
+    const It valueBegin = p;
+    while (p != end && byteAt(p) != quote &&
+           (chars::byteIs(chars::kPlainText, byteAt(p)) || chars::byteIs(chars::kMarkupSpace, byteAt(p))))
+        ++p;
+    if (p == end || byteAt(p) != quote) return false;
+    const It valueEnd = p++;
+    if (p == end) return false;  // the general way reports the end of the input
+
+    name.clear();
+    value.clear();
+    detail_reader::appendAsciiRun(name, nameBegin, nameEnd, [](unsigned char) { return true; });
+    detail_reader::appendAsciiRun(value, valueBegin, valueEnd, [](unsigned char) { return true; });
+    countCharacters(static_cast<std::size_t>(p - cur));
+    cur = p;
+    return true;
+}
+
 template <typename It>
 template <class Enc>
 void CXmlReader<It>::readAttribute(WideString& name, WideString& value) {

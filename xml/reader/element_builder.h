@@ -30,14 +30,7 @@ private:
         if (depth > kMaxElementDepth) messages::fail(messages::kNestingTooDeep, elementPos);
         auto element = std::make_unique<CXmlNodeElement>(reader.getText());
         element->position = elementPos;
-        bool newlineBefore = false;
-        // Gathered in a scratch list first, so that the element's own list is allocated once,
-        // at its final size.
-        attributes.clear();
-        while (reader.nextAttribute(name, value, &newlineBefore)) attributes.emplace_back(name, value, newlineBefore);
-        if (!attributes.empty())
-            element->attributes.assign(std::make_move_iterator(attributes.begin()),
-                                       std::make_move_iterator(attributes.end()));
+        readAttributes(*element);
         for (;;) {
             if (!reader.next()) messages::failEndTag(true, elementPos, reader.getTokenPos());
             switch (reader.getTokenType()) {
@@ -59,6 +52,16 @@ private:
                 break;
             }
         }
+    }
+
+    // Gathered in a scratch list first, so that the element's own list is allocated once, at its
+    // final size. Kept out of buildElement, whose frame is paid once per level of nesting.
+    [[gnu::noinline]] void readAttributes(CXmlNodeElement& element) {
+        bool newlineBefore = false;
+        attributes.clear();
+        while (reader.nextAttribute(name, value, &newlineBefore)) attributes.emplace_back(name, value, newlineBefore);
+        if (!attributes.empty())
+            element.attributes.assign(std::make_move_iterator(attributes.begin()), std::make_move_iterator(attributes.end()));
     }
 
     CXmlReader<It>& reader;

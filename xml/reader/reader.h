@@ -59,6 +59,7 @@ private:
     template <class Enc> bool skipSpace();
     template <class Enc> void readName(WideString& out);
     template <class Enc> void readAttribute(WideString& name, WideString& value);
+    bool readPlainAttribute(WideString& name, WideString& value);
     template <class Enc> void readText(WideString& out, WideChar delimiter, bool consumeDelimiter,
                                        bool skipLeading);
     template <class Enc> WideChar readReference(SourcePos ampersand);

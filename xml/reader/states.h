@@ -69,6 +69,10 @@ public:
 
     bool nextAttribute(CXmlReader& r, WideString& name, WideString& value,
                        bool* newlineBefore) override {
+        if (r.readPlainAttribute(name, value)) {
+            if (newlineBefore) *newlineBefore = false;
+            return true;
+        }
         const bool lineBreak = r.template skipSpace<Enc>();
         if (newlineBefore) *newlineBefore = lineBreak;
         const SourcePos saved = r.pos;
