@@ -22,6 +22,11 @@ const std::string& folder() {
         if (!mkdtemp(name)) std::abort();
         return std::string(name);
     }();
+    static const int removedAtExit = std::atexit([] {
+        for (const char* file : {"/b.xml", "/c.xml"}) std::remove((path + file).c_str());
+        rmdir(path.c_str());
+    });
+    (void)removedAtExit;
     return path;
 }
 
