@@ -58,7 +58,43 @@ public:
     }
     // The text encoded as `document` says: plain ASCII is copied as it is (both encodings
     // leave it unchanged); anything else goes through encodeForDocument, which may throw.
+    // Appends `before`, the text and `after` when the text is plain ASCII without any character
+    // that `excluded` names and all of it fits in the buffer; otherwise appends nothing. Copies
+    // and checks in one pass, and takes the copy back when the text was not plain after all.
+    template <class Excluded>
+    bool appendPlain(std::string_view before, WideStringView text, std::string_view after, Excluded excluded) {
+        if (before.size() + text.size() + after.size() > kCapacity - used) return false;
+        bool plain = true;
+        char* const to = buffer + used + before.size();
+        const WideChar* const from = text.data();
+        const std::size_t size = text.size();
+        for (std::size_t i = 0; i < size; ++i) {
+            plain &= from[i] >= 1 && from[i] <= 126 && !excluded(from[i]);
+            to[i] = static_cast<char>(from[i]);
+        }
+        if (!plain) return false;
+        std::memcpy(buffer + used, before.data(), before.size());
+        std::memcpy(to + text.size(), after.data(), after.size());
+        used += before.size() + text.size() + after.size();
+        return true;
+    }
     void encoded(const CXmlDocument& document, WideStringView text) {
+        if (text.size() <= kCapacity - used) {
+            // Copied and checked in one pass; taken back when the text was not plain after all.
+            // (Through locals: a store of a char could otherwise change any member.)
+            bool plain = true;
+            char* const to = buffer + used;
+            const WideChar* const from = text.data();
+            const std::size_t size = text.size();
+            for (std::size_t i = 0; i < size; ++i) {
+                plain &= from[i] >= 1 && from[i] <= 126;
+                to[i] = static_cast<char>(from[i]);
+            }
+            if (plain) {
+                used += text.size();
+                return;
+            }
+        }
         if (!isPlainAscii(text)) {
             append(encodeForDocument(document, text));
             return;
@@ -103,16 +139,9 @@ void writeAttribute(Output& output, const CXmlDocument& document, const CXmlAttr
     output.encoded(document, attribute.name);
     output.put('=');
     const WideStringView value = attribute.value;
-    const bool plain = std::all_of(value.begin(), value.end(), [](WideChar c) {
-        return c >= 1 && c <= 126 && c != '"' && c != '\'' && c != '&' && c != '<';
-    });
-    if (plain) {
-        // Nothing to escape, no quote to choose, nothing that could fail to encode.
-        output.put('"');
-        output.encoded(document, value);
-        output.put('"');
+    // Nothing to escape, no quote to choose, nothing that could fail to encode: the common case.
+    if (output.appendPlain("\"", value, "\"", [](WideChar c) { return c == '"' || c == '\'' || c == '&' || c == '<'; }))
         return;
-    }
     const auto quote = static_cast<char>(escapeAttributeValue(document, value, escaped));
     output.put(quote);
     output.append(escaped);
