@@ -56,11 +56,10 @@ public:
         writeOut();
         out.flush();
     }
-    // The text encoded as `document` says: plain ASCII is copied as it is (both encodings
-    // leave it unchanged); anything else goes through encodeForDocument, which may throw.
     // Appends `before`, the text and `after` when the text is plain ASCII without any character
     // that `excluded` names and all of it fits in the buffer; otherwise appends nothing. Copies
     // and checks in one pass, and takes the copy back when the text was not plain after all.
+    // (Through locals: a store of a char could otherwise change any member.)
     template <class Excluded>
     bool appendPlain(std::string_view before, WideStringView text, std::string_view after, Excluded excluded) {
         if (before.size() + text.size() + after.size() > kCapacity - used) return false;
@@ -74,32 +73,19 @@ public:
         }
         if (!plain) return false;
         std::memcpy(buffer + used, before.data(), before.size());
-        std::memcpy(to + text.size(), after.data(), after.size());
-        used += before.size() + text.size() + after.size();
+        std::memcpy(to + size, after.data(), after.size());
+        used += before.size() + size + after.size();
         return true;
     }
+    // The text encoded as `document` says: plain ASCII is copied as it is (both encodings
+    // leave it unchanged); anything else goes through encodeForDocument, which may throw.
     void encoded(const CXmlDocument& document, WideStringView text) {
-        if (text.size() <= kCapacity - used) {
-            // Copied and checked in one pass; taken back when the text was not plain after all.
-            // (Through locals: a store of a char could otherwise change any member.)
-            bool plain = true;
-            char* const to = buffer + used;
-            const WideChar* const from = text.data();
-            const std::size_t size = text.size();
-            for (std::size_t i = 0; i < size; ++i) {
-                plain &= from[i] >= 1 && from[i] <= 126;
-                to[i] = static_cast<char>(from[i]);
-            }
-            if (plain) {
-                used += text.size();
-                return;
-            }
-        }
+        if (appendPlain({}, text, {}, [](WideChar) { return false; })) return;
         if (!isPlainAscii(text)) {
             append(encodeForDocument(document, text));
             return;
         }
-        for (std::size_t done = 0; done < text.size();) {
+        for (std::size_t done = 0; done < text.size();) {  // plain, but more than the room left
             if (used == kCapacity) writeOut();
             const std::size_t count = std::min(text.size() - done, kCapacity - used);
             for (std::size_t i = 0; i < count; ++i) buffer[used + i] = static_cast<char>(text[done + i]);
