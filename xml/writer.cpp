@@ -72,8 +72,8 @@ public:
             to[i] = static_cast<char>(from[i]);
         }
         if (!plain) return false;
-        std::memcpy(buffer + used, before.data(), before.size());
-        std::memcpy(to + size, after.data(), after.size());
+        if (!before.empty()) std::memcpy(buffer + used, before.data(), before.size());  // an empty view may hold null
+        if (!after.empty()) std::memcpy(to + size, after.data(), after.size());
         used += before.size() + size + after.size();
         return true;
     }
