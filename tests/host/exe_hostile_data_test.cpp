@@ -45,30 +45,24 @@ std::string nested(int levels) {
     return text;
 }
 
-// 50 MiB of game data whose root is never closed: the error comes at the very end.
-std::string hugeUnclosed() {
-    const std::string line = "\t<Item id=\"12345\" pos=\"1.5,2.5,3.5\">text</Item>\n";
-    std::string text = "<Game>\n";
-    text.reserve((50u << 20) + line.size());
+// `head`, then `line` repeated to 50 MiB, then `tail`.
+std::string fiftyMebibytes(const std::string& head, const std::string& line, const std::string& tail) {
+    std::string text = head;
+    text.reserve((50u << 20) + line.size() + tail.size());
     while (text.size() < (50u << 20)) text += line;
-    return text;
-}
-
-// 50 MiB of well-formed configuration: the game runs.
-std::string hugeConfig() {
-    const std::string line = "\t<Pad a=\"1\" b=\"two\" c=\"3.25\"/>\n";
-    std::string text = "<Config><Script><Init name='start'/></Script>\n";
-    text.reserve((50u << 20) + line.size());
-    while (text.size() < (50u << 20)) text += line;
-    return text + "</Config>";
+    return text + tail;
 }
 
 TEST_F(GameExe, HostileDocumentsEndWithTheirMessageNeverACrash) {
     const std::string garbage = binaryGarbage();
     const std::string tooDeep = nested(1001);
     const std::string deepest = "<Game>" + nested(999) + "</Game>";
-    const std::string unclosed = hugeUnclosed();
-    const std::string config = hugeConfig();
+    // Game data whose root is never closed (the error comes at the very end), and a well-formed
+    // configuration (the game runs).
+    const std::string unclosed =
+        fiftyMebibytes("<Game>\n", "\t<Item id=\"12345\" pos=\"1.5,2.5,3.5\">text</Item>\n", "");
+    const std::string config = fiftyMebibytes("<Config><Script><Init name='start'/></Script>\n",
+                                              "\t<Pad a=\"1\" b=\"two\" c=\"3.25\"/>\n", "</Config>");
     const struct {
         const char* name;
         const std::string* content;  // null: a folder of that name
