@@ -2,10 +2,11 @@
 
 #include <algorithm>
 #include <csignal>
-#include <cwchar>
 #include <exception>
 
 #include "crash/crash_state.h"
+#include "crash/report_files.h"
+#include "crash/report_watch.h"
 #include "host/paths.h"
 #include "xml/paths.h"
 
@@ -15,70 +16,116 @@ using crash::state;
 
 constexpr DWORD kFatalAppExit = 0x40000015;  // STATUS_FATAL_APP_EXIT
 constexpr SIZE_T kReporterStack = 1 << 20;
+// What writing a report on the failing thread may take of its stack, with room to spare: a whole
+// report under Wine, DbgHelp's symbol and type lookups and the minidump included, reaches about
+// 26 KB deep. A thread with less left hands the report to the reporter thread.
+constexpr DWORD_PTR kReportStack = 128 * 1024;
+// Below the stack's last guard page the system keeps pages that are never handed out.
+constexpr DWORD_PTR kUnusableStackTail = 3 * 4096;
+// How long a thread that failed after the first, or the handler's destructor, lets the system
+// end the process once the report is finished, before ending it itself.
+constexpr DWORD kGraceMs = crash::kStallLimitMs;
 
-// The report is written on a thread made at installation: the failing thread may have next to
-// no stack left (a stack overflow leaves about 2 KB), and DbgHelp wants one caller at a time.
+// One report per process. The failing thread claims it; a thread that fails later waits for it.
+enum : LONG { kIdle, kReporting, kClosing };
+struct Crash {
+    volatile LONG phase = kIdle;
+    volatile DWORD threadId = 0;     // the thread whose failure is (being) reported
+    volatile DWORD exceptionCode = 0;
+    HANDLE finished = nullptr;       // set once the report (and the dump) are written
+};
+Crash current;
+
+// A thread made at installation, idle until a crash. It writes the report when the failing
+// thread has too little stack left (a stack overflow leaves about 2 KB), and otherwise watches
+// the failing thread write it. It is never woken to write in the common case: waking a thread
+// at crash time makes it take the loader lock and the heap's lock, which the failing thread may
+// hold.
+enum class Task { none, write, watch, stop };
 struct Reporter {
     HANDLE thread = nullptr;
     DWORD threadId = 0;
-    HANDLE request = nullptr;  // the filter asks for a report (or the destructor for the end)
-    HANDLE done = nullptr;
-    EXCEPTION_POINTERS* info = nullptr;
-    HANDLE failingThread = nullptr;
-    DWORD failingThreadId = 0;
-    volatile LONG stopping = 0;
+    HANDLE request = nullptr;
+    volatile Task task = Task::none;
+    crash::CrashJob job;
 };
 Reporter reporter;
-volatile LONG reportStarted = 0;
-volatile DWORD reportedThread = 0;  // the thread whose failure is (being) reported
 
 std::terminate_handler previousTerminate = nullptr;
 void (*previousAbort)(int) = SIG_DFL;
 
-void copyPath(wchar_t (&target)[MAX_PATH + 1], const wchar_t* path) {
-    std::wcsncpy(target, path ? path : L"", MAX_PATH);  // a longer path is cut
-    target[MAX_PATH] = 0;
-}
-
-// Report file first; without it there is neither report nor minidump.
-void report(EXCEPTION_POINTERS* info, HANDLE failingThread, DWORD failingThreadId) {
-    state.reportFile = CreateFileW(state.reportPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_FLAG_WRITE_THROUGH, nullptr);
-    if (state.reportFile == INVALID_HANDLE_VALUE) {
-        state.reportFile = nullptr;
-        return;
-    }
-    crash::writeReport(info, failingThread, failingThreadId);
-    CloseHandle(state.reportFile);
-    state.reportFile = nullptr;
-}
-
-DWORD WINAPI reporterMain(void*) {
+DWORD WINAPI reporterMain(void* started) {
+    SetEvent(started);
     for (;;) {
         WaitForSingleObject(reporter.request, INFINITE);
-        if (reporter.stopping) return 0;
-        report(reporter.info, reporter.failingThread, reporter.failingThreadId);
-        SetEvent(reporter.done);
+        switch (reporter.task) {
+        case Task::stop: return 0;
+        case Task::write:
+            crash::reportCrash(reporter.job);
+            SetEvent(current.finished);
+            break;
+        case Task::watch: crash::watchReport(current.finished, current.exceptionCode); break;
+        case Task::none: break;
+        }
     }
 }
 
+bool askReporter(Task task) {
+    if (!reporter.thread) return false;
+    reporter.task = task;
+    return SetEvent(reporter.request) != FALSE;
+}
+
+// Returns once the thread runs: a new thread first goes through the loader (the loader lock, the
+// heap), and one that did so only when a crash wakes it would wait on the locks of the failing
+// thread.
 void startReporter() {
+    current.finished = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     reporter.request = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-    reporter.done = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-    if (reporter.request && reporter.done)
-        reporter.thread = CreateThread(nullptr, kReporterStack, reporterMain, nullptr, STACK_SIZE_PARAM_IS_A_RESERVATION,
+    const HANDLE started = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    if (current.finished && reporter.request && started)
+        reporter.thread = CreateThread(nullptr, kReporterStack, reporterMain, started, STACK_SIZE_PARAM_IS_A_RESERVATION,
                                        &reporter.threadId);
+    if (reporter.thread) WaitForSingleObject(started, INFINITE);
+    if (started) CloseHandle(started);
 }
 
 void stopReporter() {
-    if (reporter.thread) {
-        InterlockedExchange(&reporter.stopping, 1);
-        SetEvent(reporter.request);
-        WaitForSingleObject(reporter.thread, INFINITE);
-        CloseHandle(reporter.thread);
-    }
-    if (reporter.request) CloseHandle(reporter.request);
-    if (reporter.done) CloseHandle(reporter.done);
+    // Idle by now, so it ends at once; were it still busy, it keeps its events to the end of the
+    // process rather than wait on closed ones.
+    if (askReporter(Task::stop) && WaitForSingleObject(reporter.thread, crash::kStallLimitMs) != WAIT_OBJECT_0) return;
+    for (HANDLE handle : {reporter.thread, reporter.request, current.finished})
+        if (handle) CloseHandle(handle);
     reporter = Reporter{};
+    current.finished = nullptr;
+}
+
+// mingw's NtCurrentTeb reads the segment register through what GCC takes for an empty array.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Warray-bounds"
+DWORD_PTR committedStackEnd() {
+    return reinterpret_cast<DWORD_PTR>(reinterpret_cast<const NT_TIB*>(NtCurrentTeb())->StackLimit);
+}
+#pragma GCC diagnostic pop
+
+// The stack this thread can still use: down to its committed end when no guard page lies below
+// that end (a stack overflow took it), else down to the end of its reservation.
+DWORD_PTR stackLeft() {
+    const volatile char here = 0;
+    const auto position = reinterpret_cast<DWORD_PTR>(&here);
+    DWORD_PTR bottom = committedStackEnd();
+    MEMORY_BASIC_INFORMATION below;
+    if (VirtualQuery(reinterpret_cast<void*>(bottom - 1), &below, sizeof below) && (below.Protect & PAGE_GUARD))
+        bottom = reinterpret_cast<DWORD_PTR>(below.AllocationBase) + kUnusableStackTail;
+    return position > bottom ? position - bottom : 0;
+}
+
+// A report has been claimed by another thread: let it finish (or be ended for lack of progress),
+// give the system a moment to end the process, then end it.
+[[noreturn]] void awaitEndOfCrash() {
+    crash::watchReport(current.finished, current.exceptionCode);
+    Sleep(kGraceMs);
+    crash::endProcess(current.exceptionCode);
 }
 
 // The C++ runtime ends the process on an uncaught exception, a pure virtual call or abort()
@@ -109,6 +156,7 @@ CrashHandler::CrashHandler() {
         const std::wstring folder = host::getModuleFolder();
         setReportPath(xml::combinePath(folder, L"exception.txt").c_str());
         setDumpPath(xml::combinePath(folder, L"exception.dmp").c_str());
+        crash::prepareFallbackPlaces(folder.c_str());
         const std::string narrowFolder = host::getModuleFolderA();
         narrowFolder.copy(state.moduleFolder, MAX_PATH);
         state.moduleFolder[std::min<std::size_t>(narrowFolder.size(), MAX_PATH)] = 0;
@@ -119,6 +167,7 @@ CrashHandler::CrashHandler() {
     }
     state.process = GetCurrentProcess();
     state.dbghelpLoaded = state.dbghelp.load();
+    crash::prepareWatch();
     startReporter();
     previousTerminate = std::set_terminate(onTerminate);
     previousAbort = std::signal(SIGABRT, onAbort);
@@ -128,35 +177,45 @@ CrashHandler::~CrashHandler() {
     SetUnhandledExceptionFilter(state.previousFilter);
     std::set_terminate(previousTerminate);
     std::signal(SIGABRT, previousAbort);
+    // A thread that fails from here on finds the handler closing and goes on to the system's
+    // own end of the process; one that failed before is reported, and the process ends with it.
+    if (InterlockedCompareExchange(&current.phase, kClosing, kIdle) == kReporting) awaitEndOfCrash();
     stopReporter();
 }
 
-void CrashHandler::setReportPath(const wchar_t* path) { copyPath(state.reportPath, path); }
-void CrashHandler::setDumpPath(const wchar_t* path) { copyPath(state.dumpPath, path); }
+void CrashHandler::setReportPath(const wchar_t* path) { crash::setReportPlace(path, nullptr); }
+void CrashHandler::setDumpPath(const wchar_t* path) { crash::setReportPlace(nullptr, path); }
 std::wstring CrashHandler::reportPath() { return state.reportPath; }
 std::wstring CrashHandler::dumpPath() { return state.dumpPath; }
 
 LONG WINAPI CrashHandler::crashFilter(EXCEPTION_POINTERS* info) {
     const DWORD self = GetCurrentThreadId();
     if (self == reporter.threadId) return EXCEPTION_CONTINUE_SEARCH;  // the reporter itself failed
-    // One report per process, written whole: a thread that fails while another is reported
-    // waits until the process ends. The reported thread itself may pass through the filter
-    // again on its way out (Wine does so); it goes on to its end.
-    if (InterlockedExchange(&reportStarted, 1) != 0) {
-        if (self == reportedThread) return EXCEPTION_CONTINUE_SEARCH;
-        for (;;) Sleep(INFINITE);
+    switch (InterlockedCompareExchange(&current.phase, kReporting, kIdle)) {
+    case kClosing: return EXCEPTION_CONTINUE_SEARCH;
+    case kReporting:
+        // The reported thread passes through the filter again on its way out (Wine does so), or
+        // failed inside its own report: it goes on to its end. Any other thread waits.
+        if (self == current.threadId) return EXCEPTION_CONTINUE_SEARCH;
+        awaitEndOfCrash();
     }
-    reportedThread = self;
+    current.threadId = self;
+    current.exceptionCode = info->ExceptionRecord->ExceptionCode;
     HANDLE thread = nullptr;
     DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &thread, 0, FALSE, DUPLICATE_SAME_ACCESS);
-    if (reporter.thread) {
-        reporter.info = info;
-        reporter.failingThread = thread;
-        reporter.failingThreadId = self;
-        SetEvent(reporter.request);
-        WaitForSingleObject(reporter.done, INFINITE);
+    const crash::CrashJob job{info, thread ? thread : GetCurrentThread(), self};
+
+    // Decided before any thread is woken: this thread writes whenever its stack allows, since it
+    // may hold the locks the report needs and can take them again; the reporter watches.
+    const bool overflow = current.exceptionCode == EXCEPTION_STACK_OVERFLOW || stackLeft() < kReportStack;
+    reporter.job = job;
+    if (overflow && askReporter(Task::write)) {
+        crash::watchReport(current.finished, current.exceptionCode);
     } else {
-        report(info, thread ? thread : GetCurrentThread(), self);
+        askReporter(Task::watch);
+        crash::reportCrash(job);
+        SetEvent(current.finished);
     }
+    if (thread) CloseHandle(thread);
     return EXCEPTION_CONTINUE_SEARCH;
 }

@@ -2,12 +2,13 @@
 // frame's locals and parameters), the failing module's globals, then the minidump.
 
 #include <cstdarg>
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
-#include <ctime>
 #include <initializer_list>
 
 #include "crash/crash_state.h"
+#include "crash/report_watch.h"
 #include "crash/report_parts.h"
 #include "crash/symbol_lines.h"
 
@@ -26,6 +27,7 @@ int reportPrintf(const char* format, ...) {
     if (length < 0 || length > static_cast<int>(sizeof buffer)) length = sizeof buffer;
     DWORD written;
     WriteFile(state.reportFile, buffer, static_cast<DWORD>(length), &written, nullptr);
+    noteProgress();
     return length;
 }
 
@@ -62,10 +64,24 @@ void buildSearchPath(char (&path)[1024]) {
     }
 }
 
+// The record as the oldest DbgHelp that knows line numbers reads it; newer versions take it too.
+// A DbgHelp that wants the whole of today's record gets that next.
+constexpr DWORD kModuleInfoSize = 1664;
+static_assert(offsetof(IMAGEHLP_MODULE64, LineNumbers) + sizeof(BOOL) <= kModuleInfoSize, "the fields the report reads");
+static_assert(kModuleInfoSize <= sizeof(IMAGEHLP_MODULE64), "a prefix of the record");
+
+bool readModuleInfo(DWORD64 base, IMAGEHLP_MODULE64& module) {
+    for (const DWORD size : {kModuleInfoSize, static_cast<DWORD>(sizeof module)}) {
+        module = IMAGEHLP_MODULE64{};
+        module.SizeOfStruct = size;
+        if (state.dbghelp.SymGetModuleInfo64(state.process, base, &module)) return true;
+    }
+    return false;
+}
+
 BOOL CALLBACK writeModuleLine(PCSTR name, DWORD64 base, PVOID) {
-    IMAGEHLP_MODULE64 module{};
-    module.SizeOfStruct = sizeof module;
-    if (!state.dbghelp.SymGetModuleInfo64(state.process, base, &module)) {
+    IMAGEHLP_MODULE64 module;
+    if (!readModuleInfo(base, module)) {
         reportPrintf("%s\r\n", name);
     } else {
         reportPrintf("%s: %s", name, symbolTypeName(module.SymType));
@@ -136,52 +152,44 @@ void writeCallStack(CONTEXT context, bool withVariables, HANDLE thread) {
     }
 }
 
-void writeMinidump(EXCEPTION_POINTERS* info, DWORD failingThreadId) {
-    const HANDLE dump = CreateFileW(state.dumpPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (dump == INVALID_HANDLE_VALUE) return;
-    MINIDUMP_EXCEPTION_INFORMATION exception{failingThreadId, info, TRUE};
-    state.dbghelp.MiniDumpWriteDump(state.process, GetCurrentProcessId(), dump, MiniDumpNormal, &exception, nullptr, nullptr);
-    CloseHandle(dump);
-}
-
 }  // namespace
 
-void writeReport(EXCEPTION_POINTERS* info, HANDLE failingThread, DWORD failingThreadId) {
+bool writeReport(const CrashJob& job) {
+    EXCEPTION_POINTERS* const info = job.info;
     const EXCEPTION_RECORD& record = *info->ExceptionRecord;
     reportPrintf("//=====================================================\r\n");
-    const std::time_t now = std::time(nullptr);
-    char time[32] = "";
-    if (const char* text = std::asctime(std::localtime(&now))) {
-        std::snprintf(time, sizeof time, "%s", text);
-        if (char* end = std::strchr(time, '\n')) *end = 0;
-    }
-    reportPrintf("Exception time: %s\r\n", time);
+    char time[32];
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    reportPrintf("Exception time: %s\r\n", formatReportTime(now, time));
     reportPrintf("Exception code: %08X %s\r\n", static_cast<unsigned>(record.ExceptionCode), exceptionName(record.ExceptionCode));
     ModuleLocation fault;
-    const bool faultInModule = logicalAddress(record.ExceptionAddress, fault);
+    logicalAddress(record.ExceptionAddress, fault);
     reportPrintf("Fault address:  %p %02X:%08I64X %s\r\n", record.ExceptionAddress, fault.section, fault.offset, fault.modulePath);
 
-    if (!state.dbghelpLoaded) return;
+    if (!state.dbghelpLoaded) return false;
     const DbgHelp& dbghelp = state.dbghelp;
     dbghelp.SymSetOptions(dbghelp.SymGetOptions() | SYMOPT_LOAD_LINES);
     char searchPath[1024];
     buildSearchPath(searchPath);
-    if (!dbghelp.SymInitialize(state.process, searchPath, TRUE)) return;
+    if (!dbghelp.SymInitialize(state.process, searchPath, TRUE)) return false;
+    noteProgress();
 
     reportPrintf("\r\nModules:\r\n");
     dbghelp.SymEnumerateModules64(state.process, writeModuleLine, nullptr);
     writeRegisters(*info->ContextRecord);
-    writeCallStack(*info->ContextRecord, false, failingThread);
+    writeCallStack(*info->ContextRecord, false, job.thread);
     reportPrintf("========================\r\n");
     reportPrintf("Local Variables And Parameters\r\n");
-    writeCallStack(*info->ContextRecord, true, failingThread);
+    writeCallStack(*info->ContextRecord, true, job.thread);
     reportPrintf("========================\r\n");
     reportPrintf("Global Variables\r\n");
-    // With a fault outside every module there are no globals to list.
-    if (faultInModule) dbghelp.SymEnumSymbols(state.process, fault.moduleBase, nullptr, writeSymbolLine, nullptr);
+    // The module holding the fault address, found even when no section of it holds the address;
+    // with a fault outside every module there are no globals to list.
+    if (fault.moduleBase) dbghelp.SymEnumSymbols(state.process, fault.moduleBase, nullptr, writeSymbolLine, nullptr);
     dbghelp.SymCleanup(state.process);
     reportPrintf("\r\n");
-    writeMinidump(info, failingThreadId);
+    return true;
 }
 
 }  // namespace crash

@@ -1,6 +1,7 @@
 #include "crash/report_parts.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "crash/crash_state.h"
 
@@ -25,11 +26,27 @@ const char* exceptionName(DWORD code) {
     return state.exceptionName;
 }
 
+const char* formatReportTime(const SYSTEMTIME& time, char (&text)[32]) {
+    static const char* const days[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+    static const char* const months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                         "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    const char* day = time.wDayOfWeek < 7 ? days[time.wDayOfWeek] : "???";
+    const char* month = time.wMonth >= 1 && time.wMonth <= 12 ? months[time.wMonth - 1] : "???";
+    std::snprintf(text, sizeof text, "%.3s %.3s%3u %.2u:%.2u:%.2u %u", day, month, time.wDay, time.wHour, time.wMinute,
+                  time.wSecond, time.wYear);
+    return text;
+}
+
 bool logicalAddress(const void* address, ModuleLocation& location) {
     MEMORY_BASIC_INFORMATION memory;
     if (!VirtualQuery(address, &memory, sizeof memory) || !memory.AllocationBase) return false;
     const auto base = reinterpret_cast<DWORD_PTR>(memory.AllocationBase);
-    if (!GetModuleFileNameA(static_cast<HMODULE>(memory.AllocationBase), location.modulePath, MAX_PATH)) {
+    // The wide name, converted here: the narrow call converts through the process heap, which
+    // a crash may find locked.
+    wchar_t name[MAX_PATH];
+    const DWORD length = GetModuleFileNameW(static_cast<HMODULE>(memory.AllocationBase), name, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH ||
+        !WideCharToMultiByte(CP_ACP, 0, name, -1, location.modulePath, MAX_PATH, nullptr, nullptr)) {
         location.modulePath[0] = 0;
         return false;
     }

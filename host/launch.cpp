@@ -110,7 +110,8 @@ private:
         module.reset(factory->createGameModule(document.get(), moduleFolder.c_str(), 0, system.mainWindow(),
                                                fullScreen, info.get(), &out));
         if (!module) throw LaunchFailure{L"Can't create game module: " + moduleError};
-        if (gameRunningFlag != 0) module->getLog()->logMessage("Game running", 1);
+        IGameLog* log = module->getLog();
+        if (gameRunningFlag != 0 && log) log->logMessage("Game running", 1);
         // The module may use these only while it is being created.
         document.reset();
         info.reset();

@@ -1,5 +1,7 @@
 // The launch against the real system: each operation one or two Win32 calls.
 
+#include <algorithm>
+
 #include <shlobj.h>
 #include <windows.h>
 
@@ -49,9 +51,13 @@ public:
 
     std::optional<std::wstring> commonAppDataFolder() override { return shellFolder(CSIDL_COMMON_APPDATA); }
     std::optional<std::wstring> documentsFolder() override { return shellFolder(CSIDL_PERSONAL); }
-    // The user folder is made here, or a crash would find no folder to write its report into.
+    // The user folder is made here, every missing level of it, or a crash would find no folder to
+    // write its report into. The shell splits a path only at backslashes, so the copy it gets has
+    // no other separator; the paths the handler keeps stay as the launch built them.
     void setCrashReportPaths(const std::wstring& report, const std::wstring& dump) override {
-        SHCreateDirectoryExW(nullptr, xml::parentFolder(report).c_str(), nullptr);
+        std::wstring folder = xml::parentFolder(report);
+        std::replace(folder.begin(), folder.end(), L'/', L'\\');
+        SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr);
         CrashHandler::setReportPath(report.c_str());
         CrashHandler::setDumpPath(dump.c_str());
     }

@@ -1,7 +1,10 @@
 // A game module that crashes game.exe where the crash tests ask, through its environment:
 //
 //   CRASH_MODULE_STEP      "info": in createApplicationInfo, before the host knows the user
-//                          folder; "run": in run, once the host has moved the report there
+//                          folder; "run": in run, once the host has moved the report there;
+//                          "dll_main": in DllMain while the host loads the module;
+//                          "loader_lock", "heap_lock": in createApplicationInfo, holding the
+//                          loader lock or the process heap's lock
 //   CRASH_MODULE_RUNNING   (optional) an event that run sets on entry
 //   CRASH_MODULE_RELEASE   (optional) an event that run waits for before it crashes
 //
@@ -26,6 +29,17 @@ std::wstring environment(const wchar_t* name) {
     wchar_t value[256];
     const DWORD length = GetEnvironmentVariableW(name, value, 256);
     return length > 0 && length < 256 ? std::wstring(value, length) : std::wstring();
+}
+
+// What a fault in code the loader calls looks like to the crash handler when the loader lets it
+// through: the loader lock is held by the failing thread.
+void crashHoldingLoaderLock() {
+    using LockLoader = LONG(WINAPI*)(ULONG, ULONG*, ULONG_PTR*);
+    const auto lock = reinterpret_cast<LockLoader>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "LdrLockLoaderLock")));
+    ULONG_PTR cookie = 0;
+    lock(0, nullptr, &cookie);
+    *nowhere = 5;
 }
 
 class QuietLog final : public IGameLog {
@@ -91,7 +105,10 @@ public:
     void release() override { destroy(kDestroyFree); }
 
     IApplicationInfo* createApplicationInfo(const WideChar* infoPath, int) override {
-        if (environment(L"CRASH_MODULE_STEP") == L"info") *nowhere = 4;
+        const std::wstring step = environment(L"CRASH_MODULE_STEP");
+        if (step == L"info") *nowhere = 4;
+        if (step == L"loader_lock") crashHoldingLoaderLock();
+        if (step == L"heap_lock" && HeapLock(GetProcessHeap())) *nowhere = 7;
         try {
             const FileToMemory file(infoPath);
             CXmlParser document(file.getData(), nullptr, L"info.xml");
@@ -111,3 +128,8 @@ public:
 }  // namespace
 
 extern "C" IGameModuleFactory* __stdcall createFactory() { return new Factory; }
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, void*) {
+    if (reason == DLL_PROCESS_ATTACH && environment(L"CRASH_MODULE_STEP") == L"dll_main") *nowhere = 6;
+    return TRUE;
+}

@@ -74,6 +74,45 @@ int recurse(int depth) {
     return recurse(depth + 1) + ballast[depth % sizeof ballast];
 }
 
+// Faults while this thread holds a lock that the report's work takes as well.
+void crashHoldingLoaderLock() {
+    using LockLoader = LONG(WINAPI*)(ULONG, ULONG*, ULONG_PTR*);
+    const auto lock = reinterpret_cast<LockLoader>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "LdrLockLoaderLock")));
+    ULONG_PTR cookie = 0;
+    lock(0, nullptr, &cookie);
+    crashWithLocals(1);
+}
+
+DWORD WINAPI sleepForGood(void*) {
+    SetEvent(together);
+    Sleep(INFINITE);
+    return 0;
+}
+
+void crashHoldingHeapLock() {
+    together = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    CloseHandle(CreateThread(nullptr, 0, sleepForGood, nullptr, 0, nullptr));
+    WaitForSingleObject(together, INFINITE);
+    HeapLock(GetProcessHeap());
+    crashWithLocals(1);
+}
+
+// Faults while another thread holds the heap's lock for good.
+DWORD WINAPI holdHeapLock(void*) {
+    HeapLock(GetProcessHeap());
+    SetEvent(together);
+    Sleep(INFINITE);
+    return 0;
+}
+
+void crashWhileHeapLockedElsewhere() {
+    together = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    CloseHandle(CreateThread(nullptr, 0, holdHeapLock, nullptr, 0, nullptr));
+    WaitForSingleObject(together, INFINITE);
+    crashWithLocals(1);
+}
+
 void throwUncaught() { throw std::runtime_error("nobody catches this"); }
 
 // Called through a pointer: after a call to a function known never to return, the return address
@@ -134,6 +173,9 @@ int main(int argc, char** argv) {
     else if (scenario == "abort") abortNow();
     else if (scenario == "pure_virtual") callPureVirtual();
     else if (scenario == "debug_break") breakNow();
+    else if (scenario == "loader_lock") crashHoldingLoaderLock();
+    else if (scenario == "heap_lock") crashHoldingHeapLock();
+    else if (scenario == "heap_lock_elsewhere") crashWhileHeapLockedElsewhere();
     else {
         std::fprintf(stderr, "unknown scenario %s\n", argv[1]);
         return 2;

@@ -5,6 +5,7 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -147,7 +148,14 @@ void expectDump(const fs::path& folder, DWORD code, const std::set<DWORD>& faili
 
 // ---- the scenario program
 
-enum class Paths { given, missingReportFolder, missingDumpFolder, defaults };
+// Where the files are asked to go: the given paths, a report folder that is missing (the report
+// falls back to the program's folder), a dump folder that is missing, the defaults beside the
+// program, or a missing report folder and a program folder that refuses the report (it falls
+// back to the temporary folder).
+enum class Paths { given, missingReportFolder, missingDumpFolder, defaults, temporaryFolder };
+// What a crash leaves: a complete report and dump, a complete report alone, or the report's four
+// header lines and the note that the report was cut short (no dump).
+enum class Left { reportAndDump, report, header };
 
 struct Scenario {
     const char* label;
@@ -155,12 +163,19 @@ struct Scenario {
     Paths paths;
     DWORD exitCode;
     DWORD code;  // of the exception
+    Left left;
     Patterns patterns;
 };
+
+// Every crash ends the process within this: the longest report's time, or the stall limit (8 s)
+// after a report stopped making progress, with room for a loaded machine.
+constexpr ULONGLONG kEndBoundMs = 30000;
 
 const std::string kViolation = "Exception code: C0000005 ACCESS_VIOLATION\r\n";
 const std::string kFatalExit = "Exception code: 40000015 ";
 const std::string kOwnFault = "Fault address:  [0-9A-F]{8} 01:[0-9A-F]{8} [^\r\n]*crash_scenarios\\.exe\r\n";
+const std::string kCutShort = "^//={53}\r\nException time: [^\r\n]+\r\n" + kViolation + kOwnFault +
+                              "\r\nReport cut short: no progress for 8 s\r\n$";
 
 std::string frame(const std::string& function) {
     return function + "\\+[0-9A-F]+  [^\r\n]*crash_scenarios\\.cpp line \\d+\r\n";
@@ -174,34 +189,46 @@ const Patterns kLocals = {
     "\r\n\tLocal 'where'@16 [^\r\n]*Position\r\n\t\t x = 3\r\n\t\t y = 4\r\n\t\t weight = 0\\.500000\r\n",
     "\r\n\tLocal 'text'@4 = \"ABCDEFGHIJKLMNOPQRSTUVWXYZ01234\"\r\n",
     "\r\n\tLocal 'unreadable'@4 = 10\r\n",
-    "\r\n\t'currentScenario'@4 = \"access_violation\"\r\n",
 };
 
-Patterns withLocals() {
-    Patterns patterns{kViolation, kOwnFault, frame("crashWithLocals"), frame("main")};
+Patterns withLocals(const char* scenario = "access_violation") {
+    Patterns patterns{kViolation, kOwnFault, frame("crashWithLocals"), frame("main"),
+                      std::string("\r\n\t'currentScenario'@4 = \"") + scenario + "\"\r\n"};
     patterns.insert(patterns.end(), kLocals.begin(), kLocals.end());
     return patterns;
 }
 
 const Scenario kScenarios[] = {
-    {"access_violation", "access_violation", Paths::given, kAccessViolation, kAccessViolation, withLocals()},
-    {"outside_module", "outside_module", Paths::given, kAccessViolation, kAccessViolation,
+    {"access_violation", "access_violation", Paths::given, kAccessViolation, kAccessViolation, Left::reportAndDump, withLocals()},
+    {"outside_module", "outside_module", Paths::given, kAccessViolation, kAccessViolation, Left::reportAndDump,
      {kViolation, "Fault address:  [0-9A-F]{8} 00:00000000 \r\n"}},
-    {"second_thread", "second_thread", Paths::given, kAccessViolation, kAccessViolation,
+    {"second_thread", "second_thread", Paths::given, kAccessViolation, kAccessViolation, Left::reportAndDump,
      {kViolation, kOwnFault, frame("crashOnWorker")}},
-    {"two_threads", "two_threads", Paths::given, kAccessViolation, kAccessViolation,
+    {"two_threads", "two_threads", Paths::given, kAccessViolation, kAccessViolation, Left::reportAndDump,
      {kViolation, kOwnFault, frame("crashTogether")}},
-    {"stack_overflow", "stack_overflow", Paths::given, kStackOverflow, kStackOverflow,
+    {"stack_overflow", "stack_overflow", Paths::given, kStackOverflow, kStackOverflow, Left::reportAndDump,
      {"Exception code: C00000FD STACK_OVERFLOW\r\n", frame("recurse"), "\r\n\tParameter 'depth'@4 = [0-9A-F]+\r\n"}},
-    {"cxx_exception", "cxx_exception", Paths::given, kRuntimeAbort, kFatalAppExit, {kFatalExit, frame("throwUncaught")}},
-    {"abort", "abort", Paths::given, kRuntimeAbort, kFatalAppExit, {kFatalExit, frame("abortNow")}},
-    {"pure_virtual", "pure_virtual", Paths::given, kRuntimeAbort, kFatalAppExit,
+    {"cxx_exception", "cxx_exception", Paths::given, kRuntimeAbort, kFatalAppExit, Left::reportAndDump,
+     {kFatalExit, frame("throwUncaught")}},
+    {"abort", "abort", Paths::given, kRuntimeAbort, kFatalAppExit, Left::reportAndDump, {kFatalExit, frame("abortNow")}},
+    {"pure_virtual", "pure_virtual", Paths::given, kRuntimeAbort, kFatalAppExit, Left::reportAndDump,
      {kFatalExit, frame("describe"), frame("callPureVirtual")}},
-    {"debug_break", "debug_break", Paths::given, kBreakpoint, kBreakpoint, {"Exception code: 80000003 BREAKPOINT\r\n"}},
-    {"report_folder_missing", "access_violation", Paths::missingReportFolder, kAccessViolation, kAccessViolation, {}},
-    {"dump_folder_missing", "access_violation", Paths::missingDumpFolder, kAccessViolation, kAccessViolation,
+    {"debug_break", "debug_break", Paths::given, kBreakpoint, kBreakpoint, Left::reportAndDump,
+     {"Exception code: 80000003 BREAKPOINT\r\n"}},
+    // Locks that the report's own work takes: held by the failing thread, which can take them
+    // again, the report is whole; held for good by another thread, the header is what can be
+    // written without them, and the process still ends.
+    {"loader_lock", "loader_lock", Paths::given, kAccessViolation, kAccessViolation, Left::reportAndDump,
+     withLocals("loader_lock")},
+    {"heap_lock", "heap_lock", Paths::given, kAccessViolation, kAccessViolation, Left::reportAndDump, withLocals("heap_lock")},
+    {"heap_lock_elsewhere", "heap_lock_elsewhere", Paths::given, kAccessViolation, kAccessViolation, Left::header, {kCutShort}},
+    {"report_folder_missing", "access_violation", Paths::missingReportFolder, kAccessViolation, kAccessViolation,
+     Left::reportAndDump, {kViolation, frame("crashWithLocals")}},
+    {"temporary_folder", "access_violation", Paths::temporaryFolder, kAccessViolation, kAccessViolation,
+     Left::reportAndDump, {kViolation, frame("crashWithLocals")}},
+    {"dump_folder_missing", "access_violation", Paths::missingDumpFolder, kAccessViolation, kAccessViolation, Left::report,
      {kViolation, frame("crashWithLocals")}},
-    {"default_paths", "access_violation", Paths::defaults, kAccessViolation, kAccessViolation,
+    {"default_paths", "access_violation", Paths::defaults, kAccessViolation, kAccessViolation, Left::reportAndDump,
      {kViolation, frame("crashWithLocals")}},
 };
 
@@ -214,28 +241,53 @@ TEST_P(CrashScenario, EndsTheProcessWithItsReportAndDump) {
     const TempFolder temp;
     fs::path program = fs::path(programFolder()) / "crash_scenarios.exe";
     std::wstring arguments = fs::path(row.scenario).wstring();
-    const fs::path missing = temp.root() / "missing";
-    if (row.paths == Paths::defaults) {
+    const fs::path missing = temp.root() / "missing", temporary = temp.root() / "tmp";
+    fs::path landing = temp.root();
+    std::set<std::string> others;  // files beside the crash files
+    if (row.paths != Paths::given && row.paths != Paths::missingDumpFolder) {
         fs::copy_file(program, temp.root() / program.filename());
         program = temp.root() / program.filename();
-    } else {
-        const fs::path report = (row.paths == Paths::missingReportFolder ? missing : temp.root()) / "exception.txt";
+        others.insert(program.filename().string());
+    }
+    if (row.paths == Paths::temporaryFolder) {
+        fs::create_directory(temp.root() / "exception.txt");  // the program's folder cannot take the report
+        fs::create_directory(temporary);
+        landing = temporary;
+        others = {program.filename().string(), "exception.txt", "tmp"};
+    }
+    // Inherited by the program: its temporary folder.
+    SetEnvironmentVariableW(L"TMP", temporary.c_str());
+    SetEnvironmentVariableW(L"TEMP", temporary.c_str());
+    if (row.paths != Paths::defaults) {
+        const bool reportMissing = row.paths == Paths::missingReportFolder || row.paths == Paths::temporaryFolder;
+        const fs::path report = (reportMissing ? missing : temp.root()) / "exception.txt";
         const fs::path dump = (row.paths == Paths::missingDumpFolder ? missing : temp.root()) / "exception.dmp";
         arguments += L" \"" + report.wstring() + L"\" \"" + dump.wstring() + L"\"";
     }
 
+    const ULONGLONG started = GetTickCount64();
     ChildProcess process = start(program, arguments);
     ASSERT_TRUE(ended(process)) << "the crash did not end the process";
+    const ULONGLONG elapsed = GetTickCount64() - started;
+    std::printf("[  ended   ] %s after %.1f s\n", row.label, static_cast<double>(elapsed) / 1000);
+    EXPECT_LT(elapsed, kEndBoundMs);
     EXPECT_EQ(process.exitCode(), row.exitCode);
     const std::string printed = process.output();
 
     std::set<std::string> expected{"exception.txt", "exception.dmp"};
-    if (row.paths == Paths::defaults) expected.insert("crash_scenarios.exe");
-    if (row.paths == Paths::missingReportFolder) expected.clear();
-    if (row.paths == Paths::missingDumpFolder) expected.erase("exception.dmp");
-    ASSERT_EQ(filesIn(temp.root()), expected) << printed;
-    if (expected.count("exception.txt")) expectReport(temp.root(), row.patterns);
-    if (expected.count("exception.dmp")) expectDump(temp.root(), row.code, failingThreads(printed));
+    if (row.left != Left::reportAndDump) expected.erase("exception.dmp");
+    if (landing == temp.root()) expected.insert(others.begin(), others.end());
+    ASSERT_EQ(filesIn(landing), expected) << printed;
+    if (landing != temp.root()) {
+        EXPECT_EQ(filesIn(temp.root()), others);
+    }
+    if (row.left == Left::header) {
+        EXPECT_TRUE(std::regex_search(readFile(landing / "exception.txt"), std::regex(row.patterns.at(0))))
+            << readFile(landing / "exception.txt");
+    } else {
+        expectReport(landing, row.patterns);
+    }
+    if (row.left == Left::reportAndDump) expectDump(landing, row.code, failingThreads(printed));
 }
 
 INSTANTIATE_TEST_SUITE_P(crash, CrashScenario, testing::ValuesIn(kScenarios),
@@ -245,10 +297,11 @@ INSTANTIATE_TEST_SUITE_P(crash, CrashScenario, testing::ValuesIn(kScenarios),
 
 // ROOT/game/bin/game.exe with the crashing module, beside ROOT/data; the product registered as
 // configured; its user folder in My Documents made (the game's own files would be there) with a
-// stale report that a crash must replace.
+// stale report that a crash must replace, or, on a fresh machine, no "My Games" at all. (The
+// game.exe tests run one at a time, so none makes that folder meanwhile.)
 class GameFolder {
 public:
-    explicit GameFolder(const std::string& product)
+    GameFolder(const std::string& product, bool freshMachine)
         : key(L"Software\\Gamehost Crash Tests\\" + fs::path(product).wstring()) {
         const DWORD configured = 0;
         RegSetKeyValueW(HKEY_LOCAL_MACHINE, key.c_str(), L"FirstRun", REG_DWORD, &configured, sizeof configured);
@@ -262,7 +315,8 @@ public:
         wchar_t documents[MAX_PATH] = L"";
         SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, 0, documents);
         userFolder = fs::path(documents) / "My Games" / product;
-        fs::remove_all(userFolder);
+        fs::remove_all(freshMachine ? userFolder.parent_path() : userFolder);
+        if (freshMachine) return;
         fs::create_directories(userFolder);
         std::ofstream(userFolder / "exception.txt") << "stale";
     }
@@ -293,23 +347,37 @@ private:
     std::wstring key;
 };
 
+// Where game.exe's crash files go: into the user folder (made by the launch on a fresh machine),
+// beside game.exe (the launch has not got that far), or nowhere (no crash reaches the handler).
+enum class Landing { userFolder, freshUserFolder, besideGame, nowhere };
+
 struct GameCase {
     const char* label;
     const wchar_t* step;    // where the module crashes
     bool secondInstance;    // a second game.exe is started while the first waits in run
     bool configTooLarge;
-    bool besideGame;        // the files beside game.exe rather than in the user folder
+    Landing landing;
     DWORD code;
-    Patterns patterns;
+    Patterns patterns;      // of the report, or the text of the box shown instead
 };
 
+const std::string kInfoFrame = "createApplicationInfo\\+[0-9A-F]+  [^\r\n]*crash_module\\.cpp line \\d+\r\n";
+const std::string kRunFrame = "run\\+[0-9A-F]+  [^\r\n]*crash_module\\.cpp line \\d+\r\n";
+
 const GameCase kGameCases[] = {
-    {"in_run", L"run", true, false, false, kAccessViolation,
-     {kViolation, "Fault address:  [0-9A-F]{8} 01:[0-9A-F]{8} [^\r\n]*GameModule\\.dll\r\n",
-      "run\\+[0-9A-F]+  [^\r\n]*crash_module\\.cpp line \\d+\r\n"}},
-    {"in_application_info", L"info", false, false, true, kAccessViolation,
-     {kViolation, "createApplicationInfo\\+[0-9A-F]+  [^\r\n]*crash_module\\.cpp line \\d+\r\n"}},
-    {"out_of_memory", L"", false, true, false, kBreakpoint,
+    {"in_run", L"run", true, false, Landing::userFolder, kAccessViolation,
+     {kViolation, "Fault address:  [0-9A-F]{8} 01:[0-9A-F]{8} [^\r\n]*GameModule\\.dll\r\n", kRunFrame}},
+    {"in_run_fresh_machine", L"run", false, false, Landing::freshUserFolder, kAccessViolation, {kViolation, kRunFrame}},
+    {"in_application_info", L"info", false, false, Landing::besideGame, kAccessViolation, {kViolation, kInfoFrame}},
+    {"heap_lock", L"heap_lock", false, false, Landing::besideGame, kAccessViolation,
+     {kViolation, kInfoFrame, "\r\n\tParameter 'infoPath'@4 = [0-9A-F]+\r\n\tLocal 'step'@\\d+ [^\r\n]*wstring\r\n"}},
+    {"loader_lock", L"loader_lock", false, false, Landing::besideGame, kAccessViolation,
+     {kViolation, "crashHoldingLoaderLock\\+[0-9A-F]+  [^\r\n]*crash_module\\.cpp line \\d+\r\n", kInfoFrame,
+      "\r\n\tLocal 'cookie'@4 ULONG_PTR = [0-9A-F]+\r\n"}},
+    // The loader catches a fault in DllMain and fails the load (Windows does the same): no crash
+    // reaches the handler, and the launch says that it found no module.
+    {"in_dll_main", L"dll_main", false, false, Landing::nowhere, 0, {"Can't create game module factory"}},
+    {"out_of_memory", L"", false, true, Landing::userFolder, kBreakpoint,
      {"Exception code: 80000003 BREAKPOINT\r\n", "loadDocument\\+[0-9A-F]+  [^\r\n]*win32_launch_system\\.cpp line \\d+\r\n"}},
 };
 
@@ -319,7 +387,7 @@ class GameCrash : public testing::TestWithParam<GameCase> {};
 
 TEST_P(GameCrash, ReportsWhereTheLaunchHasGot) {
     const GameCase& row = GetParam();
-    const GameFolder game(std::string("Crash Test ") + row.label);
+    const GameFolder game(std::string("Crash Test ") + row.label, row.landing == Landing::freshUserFolder);
     if (row.configTooLarge) game.makeConfigTooLarge();
     const std::wstring suffix = std::to_wstring(GetCurrentProcessId());
     const Handle running(CreateEventW(nullptr, TRUE, FALSE, (L"CrashModuleRunning" + suffix).c_str()));
@@ -330,6 +398,7 @@ TEST_P(GameCrash, ReportsWhereTheLaunchHasGot) {
     SetEnvironmentVariableW(L"CRASH_MODULE_RELEASE", row.secondInstance ? (L"CrashModuleRelease" + suffix).c_str() : nullptr);
     const std::set<std::string> gameFiles{"game.exe", "GameModule.dll"};
 
+    const ULONGLONG started = GetTickCount64();
     ChildProcess first = start(game.bin() / "game.exe");
     if (row.secondInstance) {
         ASSERT_EQ(WaitForSingleObject(running.get(), 60000), WAIT_OBJECT_0) << "the game never reached run";
@@ -343,18 +412,31 @@ TEST_P(GameCrash, ReportsWhereTheLaunchHasGot) {
         EXPECT_EQ(readFile(game.userFolder / "exception.txt"), "stale");
         SetEvent(release.get());
     }
-    ASSERT_TRUE(ended(first)) << "the crash did not end game.exe";
+    std::vector<std::wstring> boxes;
+    ASSERT_TRUE(first.wait(60000, [&](const ChildBox& box) {
+        boxes.push_back(box.text());
+        box.answer(IDOK);
+    })) << "game.exe did not end";
+    const ULONGLONG elapsed = GetTickCount64() - started;
+    std::printf("[  ended   ] %s after %.1f s\n", row.label, static_cast<double>(elapsed) / 1000);
+    EXPECT_LT(elapsed, kEndBoundMs);
     EXPECT_EQ(first.exitCode(), row.code);
 
-    const fs::path reportFolder = row.besideGame ? game.bin() : game.userFolder;
-    const std::set<std::string> crashFiles{"exception.txt", "exception.dmp"}, staleOnly{"exception.txt"};
-    std::set<std::string> besideGame = gameFiles;
-    if (row.besideGame) besideGame.insert(crashFiles.begin(), crashFiles.end());
+    const std::set<std::string> crashFiles{"exception.txt", "exception.dmp"};
+    std::set<std::string> besideGame = gameFiles, inUserFolder{"exception.txt"};  // the stale report
+    if (row.landing == Landing::besideGame) besideGame.insert(crashFiles.begin(), crashFiles.end());
+    if (row.landing == Landing::userFolder || row.landing == Landing::freshUserFolder) inUserFolder = crashFiles;
     EXPECT_EQ(filesIn(game.bin()), besideGame);
-    EXPECT_EQ(filesIn(game.userFolder), row.besideGame ? staleOnly : crashFiles);
-    if (row.besideGame) {
+    EXPECT_EQ(filesIn(game.userFolder), inUserFolder);
+    if (row.landing == Landing::nowhere) {
+        EXPECT_EQ(boxes, std::vector<std::wstring>{fs::path(row.patterns.at(0)).wstring()});
+        return;
+    }
+    EXPECT_TRUE(boxes.empty());
+    if (row.landing == Landing::besideGame) {
         EXPECT_EQ(readFile(game.userFolder / "exception.txt"), "stale");
     }
+    const fs::path reportFolder = row.landing == Landing::besideGame ? game.bin() : game.userFolder;
     expectReport(reportFolder, row.patterns);
     expectDump(reportFolder, row.code, {});
 }

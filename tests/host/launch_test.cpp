@@ -20,7 +20,8 @@ struct Fake;
 struct Script {
     bool library = true, factory = true, info = true, firstRun = false, configStarts = true, waitWorks = true;
     bool configuredAfterUtility = true, commonData = true, documents = true, window = true, module = true;
-    bool runResult = true;
+    bool runResult = true, log = true;
+    int runningFlag = 0;  // the game running flag as the entry left it
     const char* config = "<Config><Script><Init name='intro'/></Script></Config>";
     const char* game = "<Game/>";
     bool pathTooLong = false;
@@ -53,7 +54,7 @@ struct Fake final : host::LaunchSystem {
     struct Module : Object<IGameModule> {
         using Object::Object;
         Log log{fake, "log"};
-        IGameLog* getLog() override { return &log; }
+        IGameLog* getLog() override { return fake.script.log ? &log : nullptr; }
         IGameRun* run(const WideChar* script, IXmlReaderNode*, ISafeStringW* error) override {
             fake.record("run " + std::string(script, script + std::char_traits<wchar_t>::length(script)));
             error->assignString(fake.script.runError.c_str());
@@ -137,7 +138,7 @@ struct Outcome {
 
 Outcome launch(Script script) {
     host::applicationTitle = L"Game";
-    host::gameRunningFlag = 0;
+    host::gameRunningFlag = script.runningFlag;
     Fake fake(std::move(script));
     std::wstring text;
     const int exitCode = host::runLaunch(fake, text);
@@ -160,6 +161,12 @@ TEST(Launch, FailuresWineCannotProduceEndAndReleaseInOrder) {
         {[] { Script s; s.documents = false; return s; }(), 0, L"Cannot get path to 'My Documents' folder", released},
         {[] { Script s; s.window = false; return s; }(), 0, L"", std::string("crash paths, destroy config, ") + released},
         {[] { Script s; s.pathTooLong = true; return s; }(), 0, L"path is too long", ""},
+        // "Game running" goes to the module's log, when it has one.
+        {[] { Script s; s.runningFlag = 1; return s; }(), 7, L"",
+         "crash paths, title, create module windowed, log Game running 1, destroy config, release info, release factory, "
+         "confine, run intro, destroy game, release run, release module, free library"},
+        {[] { Script s; s.runningFlag = 1; s.log = false; return s; }(), 7, L"",
+         std::string(kPrepared) + ", confine, run intro, destroy game, release run, release module, free library"},
     };
     for (const auto& c : cases) {
         const Outcome outcome = launch(c.script);
