@@ -86,7 +86,7 @@ void startReporter() {
     if (current.finished && reporter.request && started)
         reporter.thread = CreateThread(nullptr, kReporterStack, reporterMain, started, STACK_SIZE_PARAM_IS_A_RESERVATION,
                                        &reporter.threadId);
-    if (reporter.thread) WaitForSingleObject(started, INFINITE);
+    if (reporter.thread) WaitForSingleObject(started, crash::kStallLimitMs);
     if (started) CloseHandle(started);
 }
 

@@ -22,6 +22,8 @@ public:
     static std::wstring reportPath();
     static std::wstring dumpPath();
 
-    // The top-level filter; always EXCEPTION_CONTINUE_SEARCH, so the system ends the process.
+    // The top-level filter. Returns EXCEPTION_CONTINUE_SEARCH once the report is written, so that
+    // the system ends the process; a report that stops making progress ends the process itself,
+    // with the exception code as exit code.
     static LONG WINAPI crashFilter(EXCEPTION_POINTERS* info);
 };

@@ -18,6 +18,7 @@
 
 #include "boundary/csafe_string.h"
 #include "boundary/game_module.h"
+#include "lock_loader.h"
 #include "xml/files.h"
 #include "xml/parser.h"
 
@@ -34,11 +35,7 @@ std::wstring environment(const wchar_t* name) {
 // What a fault in code the loader calls looks like to the crash handler when the loader lets it
 // through: the loader lock is held by the failing thread.
 void crashHoldingLoaderLock() {
-    using LockLoader = LONG(WINAPI*)(ULONG, ULONG*, ULONG_PTR*);
-    const auto lock = reinterpret_cast<LockLoader>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "LdrLockLoaderLock")));
-    ULONG_PTR cookie = 0;
-    lock(0, nullptr, &cookie);
+    lockLoader();
     *nowhere = 5;
 }
 

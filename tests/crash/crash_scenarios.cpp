@@ -17,6 +17,7 @@
 #include <shellapi.h>
 
 #include "crash/crash_handler.h"
+#include "lock_loader.h"
 
 namespace {
 
@@ -76,11 +77,7 @@ int recurse(int depth) {
 
 // Faults while this thread holds a lock that the report's work takes as well.
 void crashHoldingLoaderLock() {
-    using LockLoader = LONG(WINAPI*)(ULONG, ULONG*, ULONG_PTR*);
-    const auto lock = reinterpret_cast<LockLoader>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "LdrLockLoaderLock")));
-    ULONG_PTR cookie = 0;
-    lock(0, nullptr, &cookie);
+    lockLoader();
     crashWithLocals(1);
 }
 
@@ -90,26 +87,27 @@ DWORD WINAPI sleepForGood(void*) {
     return 0;
 }
 
-void crashHoldingHeapLock() {
+DWORD WINAPI holdHeapLockForGood(void*) {
+    HeapLock(GetProcessHeap());
+    return sleepForGood(nullptr);
+}
+
+// Returns once the thread is running `body`.
+void startThread(LPTHREAD_START_ROUTINE body) {
     together = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    CloseHandle(CreateThread(nullptr, 0, sleepForGood, nullptr, 0, nullptr));
+    CloseHandle(CreateThread(nullptr, 0, body, nullptr, 0, nullptr));
     WaitForSingleObject(together, INFINITE);
+}
+
+// Another thread exists, as in any game, while the failing one holds the heap's lock.
+void crashHoldingHeapLock() {
+    startThread(sleepForGood);
     HeapLock(GetProcessHeap());
     crashWithLocals(1);
 }
 
-// Faults while another thread holds the heap's lock for good.
-DWORD WINAPI holdHeapLock(void*) {
-    HeapLock(GetProcessHeap());
-    SetEvent(together);
-    Sleep(INFINITE);
-    return 0;
-}
-
 void crashWhileHeapLockedElsewhere() {
-    together = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    CloseHandle(CreateThread(nullptr, 0, holdHeapLock, nullptr, 0, nullptr));
-    WaitForSingleObject(together, INFINITE);
+    startThread(holdHeapLockForGood);
     crashWithLocals(1);
 }
 

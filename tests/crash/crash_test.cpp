@@ -362,6 +362,7 @@ struct GameCase {
 };
 
 const std::string kInfoFrame = "createApplicationInfo\\+[0-9A-F]+  [^\r\n]*crash_module\\.cpp line \\d+\r\n";
+const std::string kInfoLocals = "\r\n\tParameter 'infoPath'@4 = [0-9A-F]+\r\n\tLocal 'step'@\\d+ [^\r\n]*wstring\r\n";
 const std::string kRunFrame = "run\\+[0-9A-F]+  [^\r\n]*crash_module\\.cpp line \\d+\r\n";
 
 const GameCase kGameCases[] = {
@@ -370,10 +371,9 @@ const GameCase kGameCases[] = {
     {"in_run_fresh_machine", L"run", false, false, Landing::freshUserFolder, kAccessViolation, {kViolation, kRunFrame}},
     {"in_application_info", L"info", false, false, Landing::besideGame, kAccessViolation, {kViolation, kInfoFrame}},
     {"heap_lock", L"heap_lock", false, false, Landing::besideGame, kAccessViolation,
-     {kViolation, kInfoFrame, "\r\n\tParameter 'infoPath'@4 = [0-9A-F]+\r\n\tLocal 'step'@\\d+ [^\r\n]*wstring\r\n"}},
+     {kViolation, kInfoFrame, kInfoLocals}},
     {"loader_lock", L"loader_lock", false, false, Landing::besideGame, kAccessViolation,
-     {kViolation, "crashHoldingLoaderLock\\+[0-9A-F]+  [^\r\n]*crash_module\\.cpp line \\d+\r\n", kInfoFrame,
-      "\r\n\tLocal 'cookie'@4 ULONG_PTR = [0-9A-F]+\r\n"}},
+     {kViolation, "crashHoldingLoaderLock\\+[0-9A-F]+  [^\r\n]*crash_module\\.cpp line \\d+\r\n", kInfoFrame, kInfoLocals}},
     // The loader catches a fault in DllMain and fails the load (Windows does the same): no crash
     // reaches the handler, and the launch says that it found no module.
     {"in_dll_main", L"dll_main", false, false, Landing::nowhere, 0, {"Can't create game module factory"}},
