@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <csignal>
+#include <cstdio>
 #include <exception>
 
 #include "crash/crash_state.h"
@@ -22,9 +23,9 @@ constexpr SIZE_T kReporterStack = 1 << 20;
 constexpr DWORD_PTR kReportStack = 128 * 1024;
 // Below the stack's last guard page the system keeps pages that are never handed out.
 constexpr DWORD_PTR kUnusableStackTail = 3 * 4096;
-// How long a thread that failed after the first, or the handler's destructor, lets the system
-// end the process once the report is finished, before ending it itself.
-constexpr DWORD kGraceMs = crash::kStallLimitMs;
+// How long the system's own handling (Windows Error Reporting, a debugger Wine starts) may take to
+// end the process once the report is finished, before the handler ends it itself.
+constexpr DWORD kSystemEndMs = 30000;
 
 // One report per process. The failing thread claims it; a thread that fails later waits for it.
 enum : LONG { kIdle, kReporting, kClosing };
@@ -38,9 +39,8 @@ Crash current;
 
 // A thread made at installation, idle until a crash. It writes the report when the failing
 // thread has too little stack left (a stack overflow leaves about 2 KB), and otherwise watches
-// the failing thread write it. It is never woken to write in the common case: waking a thread
-// at crash time makes it take the loader lock and the heap's lock, which the failing thread may
-// hold.
+// the failing thread write it. It does not write in the common case: the report's work takes the
+// loader lock and the heap's lock, which the failing thread may hold and only it can take again.
 enum class Task { none, write, watch, stop };
 struct Reporter {
     HANDLE thread = nullptr;
@@ -55,18 +55,26 @@ std::terminate_handler previousTerminate = nullptr;
 void (*previousAbort)(int) = SIG_DFL;
 
 DWORD WINAPI reporterMain(void* started) {
+    // The runtime's formatting keeps data per thread, made from the heap on first use: made now.
+    char warmUp[16];
+    std::snprintf(warmUp, sizeof warmUp, "%d", 0);
+    _snprintf(warmUp, sizeof warmUp, "%d", 0);
     SetEvent(started);
     for (;;) {
         WaitForSingleObject(reporter.request, INFINITE);
         switch (reporter.task) {
         case Task::stop: return 0;
+        case Task::none: continue;
         case Task::write:
             crash::reportCrash(reporter.job);
             SetEvent(current.finished);
             break;
         case Task::watch: crash::watchReport(current.finished, current.exceptionCode); break;
-        case Task::none: break;
         }
+        // The report is finished and the failing thread has gone on to the system's handling,
+        // which ends the process; should that itself get stuck, the process still ends.
+        Sleep(kSystemEndMs);
+        crash::endProcess(current.exceptionCode);
     }
 }
 
@@ -86,8 +94,9 @@ void startReporter() {
     if (current.finished && reporter.request && started)
         reporter.thread = CreateThread(nullptr, kReporterStack, reporterMain, started, STACK_SIZE_PARAM_IS_A_RESERVATION,
                                        &reporter.threadId);
-    if (reporter.thread) WaitForSingleObject(started, crash::kStallLimitMs);
-    if (started) CloseHandle(started);
+    // Kept open should the thread still be on its way: it sets the event when it gets there.
+    if (started && (!reporter.thread || WaitForSingleObject(started, crash::kStallLimitMs) == WAIT_OBJECT_0))
+        CloseHandle(started);
 }
 
 void stopReporter() {
@@ -103,17 +112,18 @@ void stopReporter() {
 // mingw's NtCurrentTeb reads the segment register through what GCC takes for an empty array.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Warray-bounds"
-DWORD_PTR committedStackEnd() {
-    return reinterpret_cast<DWORD_PTR>(reinterpret_cast<const NT_TIB*>(NtCurrentTeb())->StackLimit);
-}
+const NT_TIB& threadInformation() { return *reinterpret_cast<const NT_TIB*>(NtCurrentTeb()); }
 #pragma GCC diagnostic pop
 
 // The stack this thread can still use: down to its committed end when no guard page lies below
-// that end (a stack overflow took it), else down to the end of its reservation.
+// that end (a stack overflow took it), else down to the end of its reservation. None when it runs
+// on a stack the system does not know (a fiber's or a coroutine's of its own making).
 DWORD_PTR stackLeft() {
     const volatile char here = 0;
     const auto position = reinterpret_cast<DWORD_PTR>(&here);
-    DWORD_PTR bottom = committedStackEnd();
+    const NT_TIB& thread = threadInformation();
+    if (position > reinterpret_cast<DWORD_PTR>(thread.StackBase)) return 0;
+    DWORD_PTR bottom = reinterpret_cast<DWORD_PTR>(thread.StackLimit);
     MEMORY_BASIC_INFORMATION below;
     if (VirtualQuery(reinterpret_cast<void*>(bottom - 1), &below, sizeof below) && (below.Protect & PAGE_GUARD))
         bottom = reinterpret_cast<DWORD_PTR>(below.AllocationBase) + kUnusableStackTail;
@@ -121,12 +131,14 @@ DWORD_PTR stackLeft() {
 }
 
 // A report has been claimed by another thread: let it finish (or be ended for lack of progress),
-// give the system a moment to end the process, then end it.
+// give the system its time to end the process, then end it.
 [[noreturn]] void awaitEndOfCrash() {
     crash::watchReport(current.finished, current.exceptionCode);
-    Sleep(kGraceMs);
+    Sleep(kSystemEndMs);
     crash::endProcess(current.exceptionCode);
 }
+
+bool reportFinished() { return !current.finished || WaitForSingleObject(current.finished, 0) != WAIT_TIMEOUT; }
 
 // The C++ runtime ends the process on an uncaught exception, a pure virtual call or abort()
 // without ever raising a structured exception: report those as a fatal application exit at
@@ -146,7 +158,11 @@ void onTerminate() {
     TerminateProcess(GetCurrentProcess(), 3);  // the runtime's own exit code for this end
 }
 
-void onAbort(int) { reportFatalExit(); }
+// Ended here rather than through abort()'s own exit, which takes the loader lock on its way out.
+void onAbort(int) {
+    reportFatalExit();
+    TerminateProcess(GetCurrentProcess(), 3);
+}
 
 }  // namespace
 
@@ -166,6 +182,7 @@ CrashHandler::CrashHandler() {
         throw;
     }
     state.process = GetCurrentProcess();
+    state.ntdll = GetModuleHandleW(L"ntdll.dll");
     state.dbghelpLoaded = state.dbghelp.load();
     crash::prepareWatch();
     startReporter();
@@ -190,12 +207,17 @@ std::wstring CrashHandler::dumpPath() { return state.dumpPath; }
 
 LONG WINAPI CrashHandler::crashFilter(EXCEPTION_POINTERS* info) {
     const DWORD self = GetCurrentThreadId();
-    if (self == reporter.threadId) return EXCEPTION_CONTINUE_SEARCH;  // the reporter itself failed
+    // The thread writing the report failed inside it (DbgHelp reading a stack that is not one):
+    // the process ends with the exception that is being reported.
+    const bool delegated = reporter.task == Task::write;
+    const bool writing = self == reporter.threadId ? delegated : self == current.threadId && !delegated;
+    if (current.phase == kReporting && writing && !reportFinished()) crash::endProcess(current.exceptionCode);
+    if (self == reporter.threadId) return EXCEPTION_CONTINUE_SEARCH;
     switch (InterlockedCompareExchange(&current.phase, kReporting, kIdle)) {
     case kClosing: return EXCEPTION_CONTINUE_SEARCH;
     case kReporting:
-        // The reported thread passes through the filter again on its way out (Wine does so), or
-        // failed inside its own report: it goes on to its end. Any other thread waits.
+        // The reported thread passes through the filter again on its way out (Wine does so): it
+        // goes on to its end. Any other thread waits.
         if (self == current.threadId) return EXCEPTION_CONTINUE_SEARCH;
         awaitEndOfCrash();
     }

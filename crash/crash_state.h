@@ -22,9 +22,11 @@ struct CrashState {
     PreparedPath dumps[kPlaceCount];
     char moduleFolder[MAX_PATH + 1] = "";  // narrow, for the symbol search path
     HANDLE process = nullptr;
-    HANDLE reportFile = nullptr;           // open only while a report is written
+    HANDLE volatile reportFile = nullptr;  // open only while a report is written
+    volatile LONG writing = 0;             // a piece is being written to it
     ReportPlace reportPlace = kChosenPlace;  // where the open report went
     char exceptionName[512] = "";          // the last system message looked up
+    HMODULE ntdll = nullptr;               // where those messages live
     DbgHelp dbghelp;
     bool dbghelpLoaded = false;
 };

@@ -4,8 +4,8 @@
 #include <dbghelp.h>
 
 // DbgHelp, loaded and its entry points resolved when the handler is installed: at crash time
-// nothing is opened that could have been prepared. DbgHelp is single-threaded; only the reporter
-// calls it, one report at a time.
+// nothing is opened that could have been prepared. DbgHelp is single-threaded; only the thread
+// that writes the one report of the process calls it.
 namespace crash {
 
 struct DbgHelp {

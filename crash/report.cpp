@@ -1,5 +1,5 @@
 // The text report: header, modules, registers, the call stack twice (the second time with every
-// frame's locals and parameters), the failing module's globals, then the minidump.
+// frame's locals and parameters), the failing module's globals.
 
 #include <cstdarg>
 #include <cstddef>
@@ -25,8 +25,12 @@ int reportPrintf(const char* format, ...) {
     int length = _vsnprintf(buffer, sizeof buffer, format, arguments);
     va_end(arguments);
     if (length < 0 || length > static_cast<int>(sizeof buffer)) length = sizeof buffer;
+    // Marked before the handle is read: the watch adds its note only when no write is under way,
+    // since a second write on the file would wait for one that is stuck.
+    InterlockedExchange(&state.writing, 1);
     DWORD written;
-    WriteFile(state.reportFile, buffer, static_cast<DWORD>(length), &written, nullptr);
+    if (const HANDLE file = state.reportFile) WriteFile(file, buffer, static_cast<DWORD>(length), &written, nullptr);
+    InterlockedExchange(&state.writing, 0);
     noteProgress();
     return length;
 }

@@ -36,13 +36,15 @@ void writeMinidump(const CrashJob& job) {
 }  // namespace
 
 void setReportPlace(const wchar_t* reportPath, const wchar_t* dumpPath) {
+    // Prepared from the whole path: one too long for the handler's buffers is no place at all,
+    // rather than a cut name.
     if (reportPath) {
         copyPath(state.reportPath, reportPath);
-        preparePath(state.reports[kChosenPlace], state.reportPath);
+        preparePath(state.reports[kChosenPlace], reportPath);
     }
     if (dumpPath) {
         copyPath(state.dumpPath, dumpPath);
-        preparePath(state.dumps[kChosenPlace], state.dumpPath);
+        preparePath(state.dumps[kChosenPlace], dumpPath);
     }
 }
 
@@ -57,17 +59,19 @@ void prepareFallbackPlaces(const wchar_t* executableFolder) {
 }
 
 void reportCrash(const CrashJob& job) {
-    for (int place = kChosenPlace; place < kPlaceCount && !state.reportFile; ++place) {
-        state.reportFile = createCrashFile(state.reports[place], CrashFile::report);
+    HANDLE file = nullptr;
+    for (int place = kChosenPlace; place < kPlaceCount && !file; ++place) {
+        file = createCrashFile(state.reports[place], CrashFile::report);
         state.reportPlace = static_cast<ReportPlace>(place);
     }
-    if (!state.reportFile) return;
+    if (!file) return;
+    state.reportFile = file;
     noteProgress();
     const bool whole = writeReport(job);
-    // Closed before the dump is begun: a dump that stalls leaves the report as it is.
-    const HANDLE file = state.reportFile;
-    state.reportFile = nullptr;
-    CloseHandle(file);
+    // Closed before the dump is begun, so that a dump that stalls leaves the report as it is.
+    // Taken back in one exchange: the watch may take it at the same time for its note.
+    file = InterlockedExchangePointer(&state.reportFile, nullptr);
+    if (file) CloseHandle(file);
     if (whole) writeMinidump(job);
 }
 

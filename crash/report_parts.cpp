@@ -21,8 +21,8 @@ const char* exceptionName(DWORD code) {
     static_assert(sizeof names / sizeof names[0] == 22, "every code the report names");
     for (const auto& entry : names)
         if (entry.code == code) return entry.name;
-    FormatMessageA(FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_IGNORE_INSERTS, GetModuleHandleA("NTDLL.DLL"), code, 0,
-                   state.exceptionName, sizeof state.exceptionName, nullptr);
+    FormatMessageA(FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_IGNORE_INSERTS, state.ntdll, code, 0, state.exceptionName,
+                   sizeof state.exceptionName, nullptr);
     return state.exceptionName;
 }
 
@@ -42,7 +42,7 @@ bool logicalAddress(const void* address, ModuleLocation& location) {
     if (!VirtualQuery(address, &memory, sizeof memory) || !memory.AllocationBase) return false;
     const auto base = reinterpret_cast<DWORD_PTR>(memory.AllocationBase);
     // The wide name, converted here: the narrow call converts through the process heap, which
-    // a crash may find locked.
+    // a crash may find locked. (Both take the loader lock; the watch bounds a wait for it.)
     wchar_t name[MAX_PATH];
     const DWORD length = GetModuleFileNameW(static_cast<HMODULE>(memory.AllocationBase), name, MAX_PATH);
     if (length == 0 || length >= MAX_PATH ||

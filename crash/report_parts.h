@@ -11,7 +11,8 @@ namespace crash {
 const char* exceptionName(DWORD code);
 
 // The local time as the C runtime's asctime() writes it, without its line feed
-// ("Mon Dec  7 10:42:11 2026"), made without the runtime, whose locks a stopped thread may hold.
+// ("Mon Dec  7 10:42:11 2026"), from the system's clock: the runtime's time functions take
+// locks that a stopped thread may hold.
 const char* formatReportTime(const SYSTEMTIME& time, char (&text)[32]);
 
 struct ModuleLocation {

@@ -24,10 +24,12 @@ void prepareWatch() {
     cutNoteLength = length > 0 ? static_cast<DWORD>(length) : 0;
 }
 
-void watchReport(HANDLE finished, DWORD exitCode) {
+void watchReport(HANDLE finished, const volatile DWORD& exitCode) {
     LONG seen = progress;
     DWORD lastStep = GetTickCount();
-    while (WaitForSingleObject(finished, kWatchIntervalMs) == WAIT_TIMEOUT) {
+    for (;;) {
+        const DWORD waited = finished ? WaitForSingleObject(finished, kWatchIntervalMs) : (Sleep(kWatchIntervalMs), WAIT_TIMEOUT);
+        if (waited != WAIT_TIMEOUT) return;
         const LONG now = progress;
         if (now != seen) {
             seen = now;
@@ -39,9 +41,11 @@ void watchReport(HANDLE finished, DWORD exitCode) {
 }
 
 void endProcess(DWORD exitCode) {
-    const HANDLE report = state.reportFile;
+    // Not while a write is under way: a second write on the file would wait for the first, and a
+    // stuck write may be what stalled the report.
+    const HANDLE report = InterlockedExchangePointer(&state.reportFile, nullptr);
     DWORD written = 0;
-    if (report && cutNoteLength) WriteFile(report, cutNote, cutNoteLength, &written, nullptr);
+    if (report && cutNoteLength && !state.writing) WriteFile(report, cutNote, cutNoteLength, &written, nullptr);
     TerminateProcess(GetCurrentProcess(), exitCode);
     for (;;) Sleep(INFINITE);  // not reached: the process ends with the call above
 }

@@ -18,12 +18,13 @@ void noteProgress();
 // Prepares the note that a cut report ends with; called at installation.
 void prepareWatch();
 
-// Returns when `finished` is set. Ends the process with `exitCode` when the report makes no
-// progress for the stall limit before that.
-void watchReport(HANDLE finished, DWORD exitCode);
+// Returns when `finished` is set. Ends the process with `exitCode`, read then, when the report
+// makes no progress for the stall limit before that. Without an event it waits for the report to
+// stand still.
+void watchReport(HANDLE finished, const volatile DWORD& exitCode);
 
-// Ends the process at once with `exitCode`, noting in an open report that it was cut short. Any
-// dump still open goes with it.
+// Ends the process at once with `exitCode`, noting in a report still open that it was cut short.
+// Any dump still open goes with it.
 [[noreturn]] void endProcess(DWORD exitCode);
 
 }  // namespace crash
