@@ -255,9 +255,6 @@ TEST_P(CrashScenario, EndsTheProcessWithItsReportAndDump) {
         landing = temporary;
         others = {program.filename().string(), "exception.txt", "tmp"};
     }
-    // Inherited by the program: its temporary folder.
-    SetEnvironmentVariableW(L"TMP", temporary.c_str());
-    SetEnvironmentVariableW(L"TEMP", temporary.c_str());
     if (row.paths != Paths::defaults) {
         const bool reportMissing = row.paths == Paths::missingReportFolder || row.paths == Paths::temporaryFolder;
         const fs::path report = (reportMissing ? missing : temp.root()) / "exception.txt";
@@ -265,8 +262,14 @@ TEST_P(CrashScenario, EndsTheProcessWithItsReportAndDump) {
         arguments += L" \"" + report.wstring() + L"\" \"" + dump.wstring() + L"\"";
     }
 
+    // The program's temporary folder, which it inherits; this process keeps its own.
+    wchar_t ownTemporary[MAX_PATH + 1];
+    const DWORD ownLength = GetEnvironmentVariableW(L"TMP", ownTemporary, MAX_PATH + 1);
+    for (const wchar_t* name : {L"TMP", L"TEMP"}) SetEnvironmentVariableW(name, temporary.c_str());
     const ULONGLONG started = GetTickCount64();
     ChildProcess process = start(program, arguments);
+    for (const wchar_t* name : {L"TMP", L"TEMP"})
+        SetEnvironmentVariableW(name, ownLength > 0 && ownLength <= MAX_PATH ? ownTemporary : nullptr);
     ASSERT_TRUE(ended(process)) << "the crash did not end the process";
     const ULONGLONG elapsed = GetTickCount64() - started;
     std::printf("[  ended   ] %s after %.1f s\n", row.label, static_cast<double>(elapsed) / 1000);
