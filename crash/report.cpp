@@ -116,11 +116,22 @@ void writeCallStack(CONTEXT context, bool withVariables, HANDLE thread) {
     frame.AddrFrame.Mode = AddrModeFlat;
     frame.AddrStack.Offset = context.Esp;
     frame.AddrStack.Mode = AddrModeFlat;
+    // A walker without unwind information for a function may hand back the same frame again and
+    // again, or one below it: the walk ends there, since a caller's frame lies above its callee's.
+    // Without this a report could grow for ever and never stop making progress.
+    bool first = true;
+    DWORD64 previousPc = 0, previousStack = 0;
     for (;;) {
         if (!dbghelp.StackWalk64(IMAGE_FILE_MACHINE_I386, state.process, thread, &frame, &context, nullptr,
                                  dbghelp.SymFunctionTableAccess64, dbghelp.SymGetModuleBase64, nullptr) ||
             frame.AddrFrame.Offset == 0)
             break;
+        const bool advanced = frame.AddrStack.Offset > previousStack ||
+                              (frame.AddrStack.Offset == previousStack && frame.AddrPC.Offset != previousPc);
+        if (!first && !advanced) break;
+        first = false;
+        previousPc = frame.AddrPC.Offset;
+        previousStack = frame.AddrStack.Offset;
         const DWORD64 pc = frame.AddrPC.Offset;
         reportPrintf("%08I64X  %08I64X  ", pc, frame.AddrFrame.Offset);
 
