@@ -12,8 +12,8 @@ else()
 endif()
 
 # add_unit_test(NAME SOURCES... [LIBRARIES libs...] [RUNS_GAME])
-# RUNS_GAME: the tests start game.exe, which allows one copy per machine; CTest runs them one at
-# a time.
+# RUNS_GAME: the tests start game.exe, which allows one copy per machine, or use the folders a game
+# shares ("My Games" under the documents); CTest runs them one at a time.
 function(add_unit_test name)
   cmake_parse_arguments(PARSE_ARGV 1 arg "RUNS_GAME" "" "SOURCES;LIBRARIES")
   add_executable(${name} ${arg_SOURCES} ${arg_UNPARSED_ARGUMENTS})
