@@ -172,7 +172,7 @@ CrashHandler::CrashHandler() {
         const std::wstring folder = host::getModuleFolder();
         setReportPath(xml::combinePath(folder, L"exception.txt").c_str());
         setDumpPath(xml::combinePath(folder, L"exception.dmp").c_str());
-        crash::prepareFallbackPlaces(folder.c_str());
+        crash::prepareFallbackPlaces(folder);
         const std::string narrowFolder = host::getModuleFolderA();
         narrowFolder.copy(state.moduleFolder, MAX_PATH);
         state.moduleFolder[std::min<std::size_t>(narrowFolder.size(), MAX_PATH)] = 0;

@@ -1,8 +1,10 @@
 #include "crash/report_files.h"
 
 #include <cwchar>
+#include <string>
 
 #include "crash/report_watch.h"
+#include "xml/paths.h"
 
 namespace crash {
 namespace {
@@ -12,13 +14,11 @@ void copyPath(wchar_t (&target)[MAX_PATH + 1], const wchar_t* path) {
     target[MAX_PATH] = 0;
 }
 
-// `folder` + "\" + `name`, or nothing when it would not fit.
-void preparePlace(PreparedPath& prepared, const wchar_t* folder, const wchar_t* name) {
-    wchar_t path[MAX_PATH + 1];
-    const std::size_t length = std::wcslen(folder);
-    const bool separated = length > 0 && (folder[length - 1] == L'\\' || folder[length - 1] == L'/');
-    const int written = std::swprintf(path, MAX_PATH + 1, L"%ls%ls%ls", folder, separated ? L"" : L"\\", name);
-    preparePath(prepared, length > 0 && written > 0 && written <= MAX_PATH ? path : L"");
+// An unknown folder, or one too long to join a name to (combinePath then gives nothing), is no
+// place.
+void preparePlace(ReportPlace place, const std::wstring& folder) {
+    preparePath(state.reports[place], folder.empty() ? L"" : xml::combinePath(folder, L"exception.txt").c_str());
+    preparePath(state.dumps[place], folder.empty() ? L"" : xml::combinePath(folder, L"exception.dmp").c_str());
 }
 
 // The dump of `job` beside the report, kept only when complete.
@@ -48,14 +48,11 @@ void setReportPlace(const wchar_t* reportPath, const wchar_t* dumpPath) {
     }
 }
 
-void prepareFallbackPlaces(const wchar_t* executableFolder) {
-    preparePlace(state.reports[kExecutablePlace], executableFolder, L"exception.txt");
-    preparePlace(state.dumps[kExecutablePlace], executableFolder, L"exception.dmp");
+void prepareFallbackPlaces(const std::wstring& executableFolder) {
     wchar_t temporary[MAX_PATH + 1];
     const DWORD length = GetTempPathW(MAX_PATH + 1, temporary);
-    if (length == 0 || length > MAX_PATH) temporary[0] = 0;
-    preparePlace(state.reports[kTemporaryPlace], temporary, L"exception.txt");
-    preparePlace(state.dumps[kTemporaryPlace], temporary, L"exception.dmp");
+    preparePlace(kExecutablePlace, executableFolder);
+    preparePlace(kTemporaryPlace, std::wstring(temporary, length <= MAX_PATH ? length : 0));
 }
 
 void reportCrash(const CrashJob& job) {
