@@ -32,13 +32,6 @@ std::wstring environment(const wchar_t* name) {
     return length > 0 && length < 256 ? std::wstring(value, length) : std::wstring();
 }
 
-// What a fault in code the loader calls looks like to the crash handler when the loader lets it
-// through: the loader lock is held by the failing thread.
-void crashHoldingLoaderLock() {
-    lockLoader();
-    *nowhere = 5;
-}
-
 class QuietLog final : public IGameLog {
 public:
     void* queryInterface(std::uint32_t) override { return nullptr; }
@@ -104,7 +97,10 @@ public:
     IApplicationInfo* createApplicationInfo(const WideChar* infoPath, int) override {
         const std::wstring step = environment(L"CRASH_MODULE_STEP");
         if (step == L"info") *nowhere = 4;
-        if (step == L"loader_lock") crashHoldingLoaderLock();
+        if (step == L"loader_lock") {  // as code that the loader runs holds it
+            lockLoader();
+            *nowhere = 5;
+        }
         if (step == L"heap_lock" && HeapLock(GetProcessHeap())) *nowhere = 7;
         try {
             const FileToMemory file(infoPath);
