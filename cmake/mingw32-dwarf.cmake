@@ -1,7 +1,11 @@
-# Cross toolchain for the product: 32-bit Windows executables from Debian's mingw-w64.
+# Cross toolchain for the crash report's tests: 32-bit Windows executables from Debian's mingw-w64
+# GCC with DWARF debug information. Wine's DbgHelp reads the whole report (caller frames,
+# variables, globals) from GCC's DWARF, but from a PDB only the modules and the first frame; the
+# product is built with PDBs (mingw32.cmake) and this build checks the rest of the report.
 # The POSIX-threads variant is required: the win32-threads one has no std::mutex or std::thread.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86)
+set(GAMEHOST_DEBUG_INFO dwarf)
 
 set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
 set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)

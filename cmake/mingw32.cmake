@@ -12,6 +12,7 @@
 # Used by this project's presets and, installed with the SDK, by a studio's module build.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86)
+set(GAMEHOST_DEBUG_INFO pdb)
 
 set(gamehost_triple i686-w64-mingw32)
 set(gamehost_gcc_dir /usr/lib/gcc/${gamehost_triple}/12-posix)
