@@ -30,7 +30,7 @@ struct DbgHelp {
 };
 
 // The symbol tags and basic types of DbgHelp's type information (mingw has no cvconst.h).
-enum : DWORD { kSymTagFunction = 5 };
+enum : DWORD { kSymTagFunction = 5, kSymTagPublicSymbol = 10 };
 enum : DWORD { kBasicTypeChar = 2, kBasicTypeWChar = 3, kBasicTypeFloat = 8 };
 
 }  // namespace crash

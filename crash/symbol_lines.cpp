@@ -136,11 +136,12 @@ bool expandType(DWORD64 moduleBase, ULONG id, int nesting, DWORD_PTR address, Li
 }
 
 // False for symbols that get no line: functions, values in registers, frame-relative values
-// without a frame.
+// without a frame, and a PDB's public symbols (the linker's names of functions and data alike,
+// with no type, so no value could be shown; the variables among them come with their own record).
 bool formatSymbol(const SYMBOL_INFO& symbol, const STACKFRAME64* frame, Line& line) {
     if (symbol.Flags & SYMFLAG_PARAMETER) line.append("Parameter ");
     else if (symbol.Flags & SYMFLAG_LOCAL) line.append("Local ");
-    if (symbol.Tag == kSymTagFunction) return false;
+    if (symbol.Tag == kSymTagFunction || symbol.Tag == kSymTagPublicSymbol) return false;
     line.append("'%s'@%lu", symbol.Name, symbol.Size);
     DWORD_PTR location;
     if (symbol.Flags & SYMFLAG_REGREL) {

@@ -5,6 +5,10 @@
 # and the function exports it under the name the host looks for, "_createFactory@0" (MSVC's
 # decoration of that declaration), through a generated .def file; EXPORTS adds further plain C
 # exports. The runtime is linked statically, so no compiler DLL has to ship with the module.
+#
+# Built with clang and lld (the SDK's toolchain file, cmake/mingw32.cmake), the module comes with
+# its PDB, "GameModule.pdb" beside "GameModule.dll", whatever the build type: crash reports on a
+# player's Windows name the module's frames from it. GCC's DWARF is read by Wine only.
 
 # Outside this project (an installed SDK) the headers and the XML library sit beside this file.
 if(NOT TARGET gamehost::boundary)
@@ -33,4 +37,13 @@ function(gamehost_add_module target)
   # link would otherwise leave out, turning the call into a jump to address 0.
   target_link_options(${target} PRIVATE -static -Wl,-u,___cxa_pure_virtual)
   target_link_libraries(${target} PRIVATE gamehost::boundary)
+  if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    # %_PDB%: the image names its PDB by file name, found beside it rather than at a build path.
+    target_compile_options(${target} PRIVATE -g -gcodeview)
+    target_link_options(${target} PRIVATE -fuse-ld=lld -Wl,--pdb= -Wl,-Xlink=-pdbaltpath:%_PDB%)
+  elseif(NOT GAMEHOST_DEBUG_INFO STREQUAL "dwarf")
+    message(WARNING "${target}: built by ${CMAKE_CXX_COMPILER_ID}, the module gets no PDB, and crash reports on "
+                    "Windows will show its frames as addresses only. Configure with the SDK's cmake/mingw32.cmake "
+                    "toolchain (clang and lld) to get one.")
+  endif()
 endfunction()

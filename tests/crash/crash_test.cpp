@@ -31,8 +31,9 @@ constexpr DWORD kAccessViolation = 0xC0000005, kStackOverflow = 0xC00000FD, kFat
                 kBreakpoint = 0x80000003;
 
 // The images carry PDBs (the product's build) or DWARF (the build for these tests alone). From a
-// PDB, Wine's DbgHelp reads the modules and the first frame's function and line, but no caller
-// frame, variable or global: what lies beyond the first frame is checked in the DWARF build.
+// PDB, Wine's DbgHelp reads the modules, the first frame's function and line and the globals, but
+// no caller frame and no parameter or local: what lies beyond the first frame is checked in the
+// DWARF build.
 constexpr bool kPdb = GAMEHOST_DEBUG_INFO_PDB;
 
 std::string beyondFirstFrame(const std::string& pattern) { return kPdb ? "" : pattern; }
@@ -221,9 +222,11 @@ const Patterns kLocals = {
 };
 
 Patterns withLocals(const char* scenario = "access_violation") {
-    Patterns patterns{kViolation, kOwnFault, kOwnSymbols, frame("crashWithLocals")};
+    // A PDB names the global with its namespace.
+    Patterns patterns{kViolation, kOwnFault, kOwnSymbols, frame("crashWithLocals"),
+                      std::string("\r\n\t'(`anonymous namespace'::)?currentScenario'@4 = \"") + scenario + "\"\r\n"};
     if (kPdb) return patterns;
-    patterns.insert(patterns.end(), {frame("main"), std::string("\r\n\t'currentScenario'@4 = \"") + scenario + "\"\r\n"});
+    patterns.push_back(frame("main"));
     patterns.insert(patterns.end(), kLocals.begin(), kLocals.end());
     return patterns;
 }
