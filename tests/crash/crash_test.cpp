@@ -153,6 +153,8 @@ void expectCompleteReport(const std::string& report) {
     std::size_t headers = 0;
     for (std::size_t at = report.find("//====="); at != std::string::npos; at = report.find("//=====", at + 1)) ++headers;
     EXPECT_EQ(headers, 1u) << "one report, written once";
+    // A PDB's public symbols (every function's and import's linker name) are no globals.
+    EXPECT_EQ(report.find("'__imp__"), std::string::npos) << "public symbols listed";
 }
 
 using Patterns = std::vector<std::string>;
