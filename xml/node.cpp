@@ -9,6 +9,7 @@
 
 #include "boundary/csafe_string.h"
 #include "xml/errors.h"
+#include "xml/load_context.h"
 #include "xml/parser.h"
 #include "xml/values.h"
 
@@ -57,6 +58,26 @@ bool convertText(WideStringView source, ISafeStringA* out) {
     return true;
 }
 
+WideString nameOf(IXmlReaderNode& node) {
+    WideString name;
+    CSafeStringW out(name);
+    node.getName(&out);
+    return name;
+}
+
+std::vector<xml::CXmlAttribute> attributesOf(IXmlReaderNode& node) {
+    std::vector<xml::CXmlAttribute> attributes;
+    const std::uint32_t count = node.getAttributeCount();
+    for (std::uint32_t i = 0; i < count; ++i) {
+        WideString name, value;
+        CSafeStringW nameOut(name), valueOut(value);
+        node.getAttributeName(static_cast<std::int32_t>(i), &nameOut);
+        node.getAttributeString(static_cast<std::int32_t>(i), &valueOut);
+        attributes.emplace_back(std::move(name), std::move(value), false);
+    }
+    return attributes;
+}
+
 }  // namespace
 
 CXmlParserNode::CXmlParserNode(CXmlParser* owner, xml::CXmlNodeElement& element, NameCache& names)
@@ -73,13 +94,20 @@ CXmlParserNode::CXmlParserNode(CXmlParser* owner, const CXmlParserNode& source, 
     : owner(owner), name(source.name), text(source.text), attributes(source.attributes) {
 }
 
+CXmlParserNode::CXmlParserNode(CXmlParser* owner, IXmlReaderNode& source, Shallow)
+    : owner(owner),
+      name(nameOf(source)),
+      text(source.getText() ? WideStringView(source.getText()) : WideStringView()),
+      attributes(attributesOf(source)) {}
+
 CXmlParserNode::CXmlParserNode(CXmlParser* owner, xml::CXmlNodeElement&& element, IXmlResolver* resolver,
-                               const WideChar* documentName)
-    : CXmlParserNode(owner, element, resolver, documentName, NameCache()) {}
+                               const WideChar* documentName, xml::LoadContext& load)
+    : CXmlParserNode(owner, element, resolver, documentName, load, NameCache()) {}
 
 CXmlParserNode::CXmlParserNode(CXmlParser* owner, xml::CXmlNodeElement& element, IXmlResolver* resolver,
-                               const WideChar* documentName, NameCache&& names)
+                               const WideChar* documentName, xml::LoadContext& load, NameCache&& names)
     : CXmlParserNode(owner, element, names) {
+    load.countParsed();
     // Every node is owned by its parent as soon as it exists, so a failure anywhere leaves
     // nothing behind. The model is consumed on the way: once an element's children are all
     // built, they are dropped, so the model shrinks while the tree grows, and the memory it
@@ -101,26 +129,48 @@ CXmlParserNode::CXmlParserNode(CXmlParser* owner, xml::CXmlNodeElement& element,
         if (!child) continue;  // only the first text counts, and the shallow constructor took it
         if (isReferName(child->name)) {
             const xml::CXmlNode* first = top.element->firstChild();
-            top.node->expandReference(*child, first->kind() == xml::TextNode, resolver, documentName);
+            top.node->expandReference(*child, first->kind() == xml::TextNode, resolver, documentName, load);
             continue;
         }
         auto* node = new CXmlParserNode(owner, *child, names);
         top.node->children.push_back(node);
+        load.countParsed();
         pending.push_back({child, node, 0});
     }
 }
 
-CXmlParserNode::CXmlParserNode(CXmlParser* owner, const CXmlParserNode& source)
+CXmlParserNode::CXmlParserNode(CXmlParser* owner, const CXmlParserNode& source, xml::LoadContext& load)
     : CXmlParserNode(owner, source, Shallow{}) {
+    if (!load.countCopy()) throw TooLarge{};
     std::vector<std::pair<const CXmlParserNode*, CXmlParserNode*>> pending{{&source, this}};
     while (!pending.empty()) {
         const auto [from, to] = pending.back();
         pending.pop_back();
         to->children.reserve(from->children.size());
         for (const CXmlParserNode& child : from->children) {
+            if (!load.countCopy()) throw TooLarge{};
             auto* copy = new CXmlParserNode(owner, child, Shallow{});
             to->children.push_back(copy);
             pending.emplace_back(&child, copy);
+        }
+    }
+}
+
+CXmlParserNode::CXmlParserNode(CXmlParser* owner, IXmlReaderNode& source, xml::LoadContext& load)
+    : CXmlParserNode(owner, source, Shallow{}) {
+    if (!load.countCopy()) throw TooLarge{};
+    std::vector<std::pair<IXmlReaderNode*, CXmlParserNode*>> pending{{&source, this}};
+    while (!pending.empty()) {
+        const auto [from, to] = pending.back();
+        pending.pop_back();
+        const std::uint32_t count = from->getChildCount();
+        for (std::uint32_t i = 0; i < count; ++i) {
+            IXmlReaderNode* child = from->getChild(static_cast<std::int32_t>(i));
+            if (!child) continue;
+            if (!load.countCopy()) throw TooLarge{};
+            auto* copy = new CXmlParserNode(owner, *child, Shallow{});
+            to->children.push_back(copy);
+            pending.emplace_back(child, copy);
         }
     }
 }
@@ -150,7 +200,7 @@ CXmlParserNode::~CXmlParserNode() {
 // Replaces a "refer" child: copies of the children of the node it names take its place, and
 // its text becomes this node's unless this node has text of its own.
 void CXmlParserNode::expandReference(const xml::CXmlNodeElement& refer, bool keepText, IXmlResolver* resolver,
-                                     const WideChar* documentName) {
+                                     const WideChar* documentName, xml::LoadContext& load) {
     const auto fail = [&](const char* before, const WideString& after) {
         throw CXmlParser::InitError(widen(before) + xml::nodeLocationText(refer, documentName) + after);
     };
@@ -172,10 +222,28 @@ void CXmlParserNode::expandReference(const xml::CXmlNodeElement& refer, bool kee
             selected = selected->getChild(index);
         }
     }
-    // The resolvers of this library hand back documents of this library.
-    const auto& source = *static_cast<const CXmlParserNode*>(selected);
-    if (!keepText) text = source.text;
-    for (const CXmlParserNode& child : source.children) children.push_back(new CXmlParserNode(owner, child));
+    try {
+        if (isOwnKind(*selected)) {
+            const auto& source = *static_cast<const CXmlParserNode*>(selected);
+            if (!keepText) text = source.text;
+            for (const CXmlParserNode& child : source.children) children.push_back(new CXmlParserNode(owner, child, load));
+        } else {  // a resolver of the module's own: its nodes are read through their interface
+            if (!keepText) text = SharedString(selected->getText() ? WideStringView(selected->getText()) : WideStringView());
+            const std::uint32_t count = selected->getChildCount();
+            for (std::uint32_t i = 0; i < count; ++i)
+                if (IXmlReaderNode* child = selected->getChild(static_cast<std::int32_t>(i)))
+                    children.push_back(new CXmlParserNode(owner, *child, load));
+        }
+    } catch (const TooLarge&) {
+        fail("reference expansion too large in ", WideString());
+    }
+}
+
+bool CXmlParserNode::isOwnKind(const IXmlReaderNode& node) const {
+    // A cast would read the other object's run-time type information, which a module built by
+    // another compiler lays out differently; the vtable pointer is where both begin.
+    const IXmlReaderNode& self = *this;
+    return *reinterpret_cast<void* const*>(&node) == *reinterpret_cast<void* const*>(&self);
 }
 
 void* CXmlParserNode::queryInterface(std::uint32_t id) { return id == kXmlReaderNodeId ? this : nullptr; }
@@ -203,7 +271,8 @@ IXmlReaderNode* CXmlParserNode::getChild(std::int32_t index) {
 
 std::int32_t CXmlParserNode::findChildIndex(const WideChar* childName, std::int32_t after, bool caseSensitive) {
     if (after < -1) return -1;
-    for (std::size_t i = static_cast<std::size_t>(after + 1); i < children.size(); ++i)
+    // Counted without a signed `after + 1`, which would overflow for the largest index.
+    for (std::size_t i = after < 0 ? 0 : static_cast<std::size_t>(after) + 1; i < children.size(); ++i)
         if (namesMatch(children[i].name.view(), childName, caseSensitive)) return static_cast<std::int32_t>(i);
     return -1;
 }

@@ -14,6 +14,10 @@
 
 class CXmlParser;
 
+namespace xml {
+class LoadContext;
+}
+
 namespace detail {
 
 // A node of a parsed document as the game module reads it. Built once from the document model
@@ -29,11 +33,15 @@ public:
     // right after anyway). A child
     // named "refer" is replaced by copies of the children of the node it names in another
     // document, found through `resolver`; `documentName` (may be null) appears in the errors,
-    // which are CXmlParser::InitError.
+    // which are CXmlParser::InitError. The nodes built and copied are counted in `load`.
     CXmlParserNode(CXmlParser* owner, xml::CXmlNodeElement&& element, IXmlResolver* resolver,
-                   const WideChar* documentName);
-    // A deep copy for another document: name and text are shared, the rest copied.
-    CXmlParserNode(CXmlParser* owner, const CXmlParserNode& source);
+                   const WideChar* documentName, xml::LoadContext& load);
+    // Deep copies for this document: from one of this library's nodes, whose name and text are
+    // shared, or from any other through the node interface. Each node copied is counted in
+    // `load`; the copy that crosses its bound throws TooLarge.
+    struct TooLarge {};
+    CXmlParserNode(CXmlParser* owner, const CXmlParserNode& source, xml::LoadContext& load);
+    CXmlParserNode(CXmlParser* owner, IXmlReaderNode& source, xml::LoadContext& load);
     ~CXmlParserNode();
     CXmlParserNode(const CXmlParserNode&) = delete;
     CXmlParserNode& operator=(const CXmlParserNode&) = delete;
@@ -85,15 +93,18 @@ public:
     bool getAttributeString(std::int32_t index, ISafeStringW* out) override;
 
 private:
-    struct Shallow {};  // selects the copy that leaves the children to its caller
+    struct Shallow {};  // selects the copies that leave the children to their caller
 
     CXmlParserNode(CXmlParser* owner, xml::CXmlNodeElement& element, IXmlResolver* resolver,
-                   const WideChar* documentName, NameCache&& names);
+                   const WideChar* documentName, xml::LoadContext& load, NameCache&& names);
     // Name, text and attributes only: the children are left to the caller.
     CXmlParserNode(CXmlParser* owner, xml::CXmlNodeElement& element, NameCache& names);
     CXmlParserNode(CXmlParser* owner, const CXmlParserNode& source, Shallow);
+    CXmlParserNode(CXmlParser* owner, IXmlReaderNode& source, Shallow);
     void expandReference(const xml::CXmlNodeElement& refer, bool keepText, IXmlResolver* resolver,
-                         const WideChar* documentName);
+                         const WideChar* documentName, xml::LoadContext& load);
+    // Whether `node` is one of this library's, built by this module: its vtable is this class's.
+    bool isOwnKind(const IXmlReaderNode& node) const;
 
     const CXmlParserNode* firstChildNamed(const WideChar* name) const;
     bool isAttributeIndex(std::int32_t index) const;

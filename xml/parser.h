@@ -7,8 +7,14 @@
 #include "boundary/xml_resolver.h"
 #include "xml/errors.h"
 
+class CStdXmlResolver2;
+
 namespace detail {
 class CXmlParserNode;
+}
+
+namespace xml {
+class LoadContext;
 }
 
 // A parsed document as the game module receives it: the root of a tree of nodes, complete and
@@ -24,8 +30,9 @@ public:
 
     // Parses the zero-terminated `text` (the zero is not part of the document). `resolver`
     // (may be null) and `documentName` (may be null) serve only while the constructor runs,
-    // to expand references. Throws xml::parse_error, InitError or an allocation failure; no
-    // parser exists then.
+    // to expand references. This is one load: the references of every document it brings in are
+    // bounded together (xml/load_context.h). Throws xml::parse_error, InitError or an allocation
+    // failure; no parser exists then.
     CXmlParser(const char* text, IXmlResolver* resolver, const WideChar* documentName);
     ~CXmlParser();
     CXmlParser(const CXmlParser&) = delete;
@@ -36,5 +43,9 @@ public:
     IXmlReaderNode* getRoot() override;
 
 private:
+    friend class CStdXmlResolver2;  // parses referenced documents as part of the load
+    CXmlParser(const char* text, IXmlResolver* resolver, const WideChar* documentName, xml::LoadContext& load);
+    void build(const char* text, IXmlResolver* resolver, const WideChar* documentName, xml::LoadContext& load);
+
     std::unique_ptr<detail::CXmlParserNode> root;
 };

@@ -1,5 +1,6 @@
 #include "xml/resolver.h"
 
+#include <algorithm>
 #include <exception>
 #include <memory>
 #include <utility>
@@ -31,8 +32,14 @@ void tell(ISafeStringW* error, const WideString& text) {
 CStdXmlResolver2::CStdXmlResolver2(const WideChar* primary, const WideChar* secondary)
     : primaryFolder(primary ? primary : WideString()), secondaryFolder(secondary ? secondary : WideString()) {}
 
-CStdXmlResolver2::CStdXmlResolver2(WideString primary, const OpenDocument* expanding)
-    : primaryFolder(std::move(primary)), expanding(expanding) {}
+CStdXmlResolver2::CStdXmlResolver2(WideString primary, OpenDocument* expanding, xml::LoadContext* load)
+    : primaryFolder(std::move(primary)), expanding(expanding), load(load) {}
+
+CStdXmlResolver2 CStdXmlResolver2::inLoad(xml::LoadContext& context) const {
+    CStdXmlResolver2 bound(primaryFolder, nullptr, &context);
+    bound.secondaryFolder = secondaryFolder;
+    return bound;
+}
 
 void* CStdXmlResolver2::queryInterface(std::uint32_t id) { return id == kXmlResolverId ? this : nullptr; }
 
@@ -61,24 +68,65 @@ IXmlResolver::IXmlData* CStdXmlResolver2::open(const WideChar* name, const WideC
 }
 
 IXmlResolver::IXmlData* CStdXmlResolver2::openFound(const WideString& path, std::FILE* stream) {
-    OpenDocument document;
-    document.identified = xml::identifyFile(stream, document.identity);
-    document.outer = expanding;
-    document.depth = expanding ? expanding->depth + 1 : 1;
-    for (const OpenDocument* outer = expanding; outer && document.identified; outer = outer->outer) {
-        if (outer->identified && outer->identity == document.identity)
+    OpenDocument document{xml::identifyFile(stream, path), expanding, expanding ? expanding->depth + 1 : 1, 0, {}};
+    for (const OpenDocument* outer = expanding; outer; outer = outer->outer) {
+        if (outer->identity == document.identity)
             throw CXmlParser::InitError(widen("circular reference to \"") + path + WideChar('"'));
     }
     if (document.depth > kMaxReferenceDepth) throw CXmlParser::InitError(widen("reference nesting too deep"));
-    return new CXmlData(path, stream, &document);
+
+    if (!load) {  // a document asked for outside any load is a load of its own
+        xml::LoadContext own;
+        return new CXmlData(parse(path, stream, document, own));
+    }
+    const WideString folder = xml::parentFolder(path);
+    xml::LoadContext::Document* kept = load->find(document.identity, folder);
+    if (!kept || !reusable(*kept, document)) {
+        auto fresh = std::make_unique<xml::LoadContext::Document>();
+        fresh->parsed = parse(path, stream, document, *load);
+        fresh->identity = std::move(document.identity);
+        fresh->folder = folder;
+        fresh->height = document.height;
+        fresh->opened = std::move(document.opened);
+        kept = &load->keep(std::move(fresh));
+    }
+    if (expanding) expanding->learn(kept->identity, kept->height, kept->opened);
+    return new CXmlData(*kept->parsed);
 }
 
 // The document's bytes and the resolver beside it live only while the parser is built.
-CStdXmlResolver2::CXmlData::CXmlData(const WideString& path, std::FILE* stream, const OpenDocument* expanding)
-    : CXmlData(path, FileToMemory(stream).getData(), CStdXmlResolver2(xml::parentFolder(path), expanding)) {}
+std::unique_ptr<CXmlParser> CStdXmlResolver2::parse(const WideString& path, std::FILE* stream, OpenDocument& document,
+                                                    xml::LoadContext& load) {
+    const FileToMemory bytes(stream);
+    CStdXmlResolver2 besideDocument(xml::parentFolder(path), &document, &load);
+    return std::unique_ptr<CXmlParser>(new CXmlParser(bytes.getData(), &besideDocument, path.c_str(), load));
+}
 
-CStdXmlResolver2::CXmlData::CXmlData(const WideString& path, const char* text, CStdXmlResolver2&& besideDocument)
-    : reader(text, &besideDocument, path.c_str()) {}
+// A fresh parse here would fail where the kept document's references, now deeper, nest too deep
+// or reach a document being expanded: then it is parsed again, to fail with the same message.
+bool CStdXmlResolver2::reusable(const xml::LoadContext::Document& kept, const OpenDocument& document) const {
+    if (document.depth + kept.height > kMaxReferenceDepth) return false;
+    for (const OpenDocument* outer = expanding; outer; outer = outer->outer) {
+        for (const xml::FileIdentity& below : kept.opened)
+            if (below == outer->identity) return false;
+    }
+    return true;
+}
+
+void CStdXmlResolver2::OpenDocument::learn(const xml::FileIdentity& child, int childHeight,
+                                           const std::vector<xml::FileIdentity>& below) {
+    height = std::max(height, childHeight + 1);
+    // Each file once: a document referred to ten times from each of ten levels is still one file.
+    const auto add = [this](const xml::FileIdentity& file) {
+        if (std::find(opened.begin(), opened.end(), file) == opened.end()) opened.push_back(file);
+    };
+    add(child);
+    for (const xml::FileIdentity& file : below) add(file);
+}
+
+CStdXmlResolver2::CXmlData::CXmlData(std::unique_ptr<CXmlParser> own) : owned(std::move(own)), reader(owned.get()) {}
+
+CStdXmlResolver2::CXmlData::CXmlData(CXmlParser& lent) : reader(&lent) {}
 
 void* CStdXmlResolver2::CXmlData::queryInterface(std::uint32_t id) { return id == kXmlDataId ? this : nullptr; }
 
@@ -86,4 +134,4 @@ void* CStdXmlResolver2::CXmlData::destroy(unsigned int flags) { return destroyOb
 
 void CStdXmlResolver2::CXmlData::release() { destroy(kDestroyFree); }
 
-IXmlReader* CStdXmlResolver2::CXmlData::getReader() { return &reader; }
+IXmlReader* CStdXmlResolver2::CXmlData::getReader() { return reader; }

@@ -1,5 +1,6 @@
 #include "xml/node.h"
 
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -10,6 +11,7 @@
 #include "boundary/csafe_string.h"
 #include "support/capture_string.h"
 #include "support/wide.h"
+#include "xml/load_context.h"
 #include "xml/parser.h"
 #include "xml/values.h"
 
@@ -58,7 +60,7 @@ TEST(Node, ChildSearchOrderAndCaseFolding) {
     EXPECT_EQ(r->findChild(W("item").c_str(), true), r->getChild(2));
     EXPECT_EQ(r->findChild(W("none").c_str(), false), nullptr);
     for (int index : {-1, 7, 1000, -1000}) EXPECT_EQ(r->getChild(index), nullptr) << index;
-    for (int after : {6, 100, -2}) EXPECT_EQ(r->findChildIndex(W("x").c_str(), after, true), -1) << after;
+    for (int after : {6, 100, -2, INT32_MAX, INT32_MIN}) EXPECT_EQ(r->findChildIndex(W("x").c_str(), after, true), -1) << after;
     EXPECT_EQ(WideString(r->getChildText(W("x").c_str())), W(""));
     EXPECT_EQ(r->getChildText(W("none").c_str()), nullptr);
     EXPECT_EQ(r->findChild(nullptr, true), nullptr);
@@ -145,8 +147,9 @@ TEST(Node, EightBitStrings) {
 TEST(Node, CopiesShareNothingThatDiesWithTheirSource) {
     auto source = parse("<a x='1'>t<b y='2'>u<c/></b></a>");
     auto other = parse("<other/>");
+    xml::LoadContext load;
     auto copy = std::make_unique<detail::CXmlParserNode>(
-        other.get(), *static_cast<detail::CXmlParserNode*>(source->getRoot()));
+        other.get(), *static_cast<detail::CXmlParserNode*>(source->getRoot()), load);
     source.reset();
     EXPECT_EQ(WideString(copy->getText()), W("t"));
     ASSERT_EQ(copy->getChildCount(), 1u);

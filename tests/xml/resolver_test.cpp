@@ -2,8 +2,10 @@
 
 #include "xml/resolver.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -14,6 +16,69 @@
 #include "support/wide.h"
 
 namespace {
+
+// A node of a module's own, over one of this library's: the name, text, attributes and children
+// read through the interface; every value slot refuses.
+class ForeignNode final : public IXmlReaderNode {
+public:
+    explicit ForeignNode(IXmlReaderNode& inner) : inner(inner) {
+        for (std::uint32_t i = 0; i < inner.getChildCount(); ++i)
+            children.push_back(std::make_unique<ForeignNode>(*inner.getChild(static_cast<std::int32_t>(i))));
+    }
+    void* queryInterface(std::uint32_t) override { return nullptr; }
+    void* destroy(unsigned int) override { return nullptr; }
+    void getName(ISafeStringW* out) override { inner.getName(out); }
+    const WideChar* getText() override { return inner.getText(); }
+    std::uint32_t getChildCount() override { return static_cast<std::uint32_t>(children.size()); }
+    IXmlReaderNode* getChild(std::int32_t index) override { return children.at(static_cast<std::size_t>(index)).get(); }
+    std::uint32_t getAttributeCount() override { return inner.getAttributeCount(); }
+    void getAttributeName(std::int32_t index, ISafeStringW* out) override { inner.getAttributeName(index, out); }
+    bool getAttributeString(std::int32_t index, ISafeStringW* out) override { return inner.getAttributeString(index, out); }
+    std::int32_t findChildIndex(const WideChar* name, std::int32_t after, bool caseSensitive) override {
+        return inner.findChildIndex(name, after, caseSensitive);
+    }
+    bool isName(const WideChar*) override { return false; }
+    std::uint32_t countChildren(const WideChar*) override { return 0; }
+    IXmlReaderNode* findChild(const WideChar*, bool) override { return nullptr; }
+    const WideChar* getChildText(const WideChar*) override { return nullptr; }
+    std::int32_t findAttribute(const WideChar*, bool) override { return -1; }
+#define REFUSED(Word, Type)                                                      \
+    bool getChild##Word(const WideChar*, Type*) override { return false; }       \
+    bool get##Word(Type*) override { return false; }                             \
+    bool getAttribute##Word(std::int32_t, Type*) override { return false; }
+    REFUSED(UInt64, std::uint64_t) REFUSED(Color, Color) REFUSED(UnitVector4, UnitVector4)
+    REFUSED(Vector3, Vector3) REFUSED(Vector2, Vector2) REFUSED(Float, float) REFUSED(ULong, std::uint32_t)
+    REFUSED(Long, std::int32_t) REFUSED(Bool, bool) REFUSED(StringA, ISafeStringA)
+#undef REFUSED
+
+private:
+    IXmlReaderNode& inner;
+    std::vector<std::unique_ptr<ForeignNode>> children;
+};
+
+// A module's own resolver: documents parsed by this library, handed out as foreign nodes.
+class ForeignResolver final : public IXmlResolver {
+public:
+    explicit ForeignResolver(const std::string& document) : parsed(document.c_str(), nullptr, nullptr), root(*parsed.getRoot()) {}
+    void* queryInterface(std::uint32_t) override { return nullptr; }
+    void* destroy(unsigned int) override { return nullptr; }
+    IXmlData* open(const WideChar*, const WideChar*, ISafeStringW*) override { return &data; }
+    void release() override {}
+
+private:
+    struct Data final : IXmlData, IXmlReader {
+        explicit Data(ForeignNode& root) : root(root) {}
+        void* queryInterface(std::uint32_t) override { return nullptr; }
+        void* destroy(unsigned int) override { return nullptr; }
+        void release() override {}
+        IXmlReader* getReader() override { return this; }
+        IXmlReaderNode* getRoot() override { return &root; }
+        ForeignNode& root;
+    };
+    CXmlParser parsed;
+    ForeignNode root;
+    Data data{root};
+};
 
 class Resolver : public ::testing::Test {
 protected:
@@ -122,6 +187,18 @@ TEST_F(Resolver, ReferenceErrorsNameWhereTheyStand) {
     }
 }
 
+TEST_F(Resolver, ResolversOfTheModulesOwnAreReadThroughTheInterface) {
+    ForeignResolver resolver("<lib>libtext<item id='1'>one</item><group><item id='2'/></group></lib>");
+    const struct { const char* document; const char* nodes; } cases[] = {
+        {"<a><refer filename='x'/></a>", "<a \"libtext\"> <item \"one\" id=\"1\"/> <group> <item id=\"2\"/> </group> </a>"},
+        {"<a>own<refer filename='x' path='group'/></a>", "<a \"own\"> <item id=\"2\"/> </a>"},
+    };
+    for (const auto& c : cases) {
+        CXmlParser parser(c.document, &resolver, nullptr);
+        EXPECT_EQ(trace::nodes(*parser.getRoot()), c.nodes) << c.document;
+    }
+}
+
 TEST_F(Resolver, NestedDocumentsResolveBesideThemselves) {
     folder.write("sub/near.xml", "<n><refer filename='beside.xml'/></n>");
     folder.write("sub/beside.xml", "<b><x>beside</x></b>");
@@ -148,8 +225,43 @@ TEST_F(Resolver, CyclesAndDepthFailInsteadOfRecursing) {
                      "<d><refer filename='d" + std::to_string(level + 1) + ".xml'/></d>");
     folder.write("d9.xml", "<d>nine</d>");
     EXPECT_EQ(parse("<t><refer filename='d2.xml'/></t>"), "<t \"nine\"/>");  // eight documents deep
-    const std::string tooDeep = parse("<t><refer filename='d1.xml'/></t>");
-    EXPECT_EQ(tooDeep.substr(tooDeep.rfind('\n') + 1), "reference nesting too deep");
+    // Each file is parsed once per load, yet a document met again deeper down fails as a fresh
+    // parse would: d2 fits at the first level, not at the second.
+    folder.write("e.xml", "<e><refer filename='d2.xml'/></e>");
+    folder.write("g.xml", "<g><refer filename='d3.xml'/></g>");
+    EXPECT_EQ(parse("<t><refer filename='d2.xml'/><refer filename='g.xml'/></t>"), "<t \"nine\"/>");
+    for (const char* top : {"<t><refer filename='d1.xml'/></t>", "<t><refer filename='d2.xml'/><refer filename='e.xml'/></t>"}) {
+        const std::string tooDeep = parse(top);
+        EXPECT_EQ(tooDeep.substr(tooDeep.rfind('\n') + 1), "reference nesting too deep") << top;
+    }
+}
+
+// Each level refers to the next ten times: the copies grow tenfold a level. A million copies load
+// whatever they cost; beyond, the load stops when copies outnumber parsed nodes a hundredfold.
+// (Kept out of the memcheck run: it builds a million nodes.)
+TEST_F(Resolver, ReferenceExpansionIsBoundedPerLoad) {
+    std::string leaf = "<r>";
+    for (int i = 0; i < 100; ++i) leaf += "<x/>";
+    folder.write("leaf.xml", leaf + "</r>");  // 100 nodes copied by each reference
+    std::string wide = "<w>";
+    for (int i = 0; i < 9000; ++i) wide += "<refer filename='leaf.xml'/>";
+    const auto tenTimes = [](const std::string& next) {
+        std::string document = "<f>";
+        for (int i = 0; i < 10; ++i) document += "\n<refer filename='" + next + "'/>";
+        return document + "</f>";
+    };
+    for (int level = 2; level <= 8; ++level)
+        folder.write("f" + std::to_string(level) + ".xml", tenTimes("f" + std::to_string(level + 1) + ".xml"));
+    folder.write("f9.xml", "<f><x/></f>");  // nine files with the top one: 10^8 copies
+
+    CStdXmlResolver2 resolver(folder.path().c_str(), nullptr);
+    CXmlParser nearlyAMillion((wide + "</w>").c_str(), &resolver, nullptr);
+    EXPECT_EQ(nearlyAMillion.getRoot()->getChildCount(), 900000u);
+    // f3's ninth reference makes the millionth copy: each brings in the 10^5 nodes below f4's root.
+    EXPECT_EQ(parse(tenTimes("f2.xml")),
+              "!can't resolve reference in \"<source>\" at row: 2, column: 1, reason:\n"
+              "can't resolve reference in \"" + where("f2.xml") + "\" at row: 2, column: 1, reason:\n"
+              "reference expansion too large in \"" + where("f3.xml") + "\" at row: 10, column: 1");
 }
 
 // The deepest load the bounds allow: eight referenced documents, each grafted at the deepest
