@@ -55,9 +55,12 @@ TEST(XmlTool, DumpResolvesReferencesFromTheFilesFolderOrTheGivenOnes) {
     EXPECT_NE(run({W("dump"), W("--primary"), folder.path("other"), top}).out.find("there"), std::string::npos);
     const WideString second = folder.write("s.xml", "<t><refer filename='only.xml'/></t>");
     EXPECT_NE(run({W("dump"), second, W("--secondary"), folder.path("second")}).out.find("second"), std::string::npos);
-    const Result noResolver = run({W("dump"), top, W("--no-resolver"), W("--name"), W("n.xml")});
-    EXPECT_EQ(noResolver.code, 1);
-    EXPECT_EQ(noResolver.err, "can't resolve reference in \"n.xml\" at row: 1, column: 4 because no resolver was specified\n");
+    for (const char* name : {"n.xml", ""}) {  // an empty name is a name too
+        const Result noResolver = run({W("dump"), top, W("--no-resolver"), W("--name"), W(name)});
+        EXPECT_EQ(noResolver.code, 1);
+        EXPECT_EQ(noResolver.err, "can't resolve reference in \"" + std::string(name) +
+                                      "\" at row: 1, column: 4 because no resolver was specified\n");
+    }
 }
 
 TEST(XmlTool, CheckReportsEveryFailingFileOnce) {
@@ -66,6 +69,7 @@ TEST(XmlTool, CheckReportsEveryFailingFileOnce) {
     folder.write("data/sub/b.xml", "<b/>");
     folder.write("data/sub/c.xml", "<c>\n<d></c>");
     folder.write("data/z.xml", "<z><refer filename='none.xml'/></z>");
+    folder.write("data/zero.xml", std::string("<?xml version=\"1.0\"?>\r\n<y/>\0<junk", 30));  // the game stops at 0
     folder.write("data/notes.txt", "<not xml");
     folder.write("data/upper.XML", "<not checked");
     const WideString loose = folder.write("loose.txt", "<loose/>");
@@ -79,8 +83,9 @@ TEST(XmlTool, CheckReportsEveryFailingFileOnce) {
     EXPECT_EQ(r.out, data + "/sub/c.xml: invalid ending tag found for element at row: 2, column: 1 at row: 2, column: 4\n" +
                          data + "/z.xml: can't resolve reference in \"" + data +
                          "/z.xml\" at row: 1, column: 4, reason:\ncan't open file \"" +
-                         slashed(folder.path("data/none.xml")) + "\"\n");
-    EXPECT_EQ(r.err, "5 files checked, 2 failed\n");
+                         slashed(folder.path("data/none.xml")) + "\"\n" + data +
+                         "/zero.xml: zero byte at row: 2, column: 5\n");
+    EXPECT_EQ(r.err, "6 files checked, 3 failed\n");
     r = run({W("check"), folder.path("data/sub/b.xml")});
     EXPECT_EQ(r.code, 0);
     EXPECT_EQ(r.out, "");

@@ -7,6 +7,7 @@
 
 #include "support/temp_folder.h"
 #include "support/wide.h"
+#include "xml/file_identity.h"
 
 namespace {
 
@@ -47,6 +48,27 @@ TEST(FileToMemory, ReadingAnotherStreamReplacesTheBuffer) {
     std::fclose(second);
     EXPECT_EQ(file.getSize(), 0u);
     EXPECT_EQ(file.getData()[0], '\0');
+}
+
+// An index of 0 (ReFS, some network shares) says nothing: the full paths decide then.
+TEST(FileIdentity, WithoutAnIndexTheFullPathsDecide) {
+    const bool casesFold =
+#if defined(_WIN32)
+        true;
+#else
+        false;
+#endif
+    const struct {
+        xml::FileIdentity a, b;
+        bool same;
+    } cases[] = {
+        {{1, 5, W("a")}, {1, 5, W("b")}, true},   // one file by two paths
+        {{1, 5, W("a")}, {2, 5, W("a")}, false},  // the same index on another volume
+        {{1, 0, W("a")}, {1, 0, W("b")}, false},  // no index: two files, not one
+        {{1, 0, W("a")}, {1, 7, W("a")}, true},
+        {{1, 0, W("C:/x/A.xml")}, {1, 0, W("C:/x/a.xml")}, casesFold},
+    };
+    for (const auto& c : cases) EXPECT_EQ(c.a == c.b, c.same) << xml::toUtf8(c.a.path) << " " << xml::toUtf8(c.b.path);
 }
 
 }  // namespace
