@@ -16,6 +16,12 @@ LoadContext::Document* LoadContext::find(const FileIdentity& identity, const Wid
     return nullptr;
 }
 
+LoadContext::Document* LoadContext::find(const WideString& path) {
+    for (const auto& document : documents)
+        if (document->path == path) return document.get();
+    return nullptr;
+}
+
 LoadContext::Document& LoadContext::keep(std::unique_ptr<Document> document) {
     documents.push_back(std::move(document));
     return *documents.back();

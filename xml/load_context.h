@@ -31,6 +31,7 @@ public:
     // below it, and every file they opened.
     struct Document {
         FileIdentity identity;
+        WideString path;    // by which it was opened
         WideString folder;  // its references are resolved there
         std::unique_ptr<CXmlParser> parsed;
         int height = 0;
@@ -51,6 +52,8 @@ public:
 
     // The document of that file read beside `folder` earlier in this load, or null.
     Document* find(const FileIdentity& identity, const WideString& folder);
+    // The document opened by that very path earlier in this load, or null.
+    Document* find(const WideString& path);
     Document& keep(std::unique_ptr<Document> document);
 
 private:

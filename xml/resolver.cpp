@@ -51,9 +51,11 @@ IXmlResolver::IXmlData* CStdXmlResolver2::open(const WideChar* name, const WideC
     try {
         const WideString relative = name ? name : WideString();
         WideString path = xml::collapsePath(xml::combinePath(folder ? folder : primaryFolder.c_str(), relative));
+        if (IXmlData* kept = openKept(path)) return kept;
         xml::FileHandle file = xml::openFileForReading(path.c_str());
         if (!file && !secondaryFolder.empty()) {
             path = xml::collapsePath(xml::combinePath(secondaryFolder, relative));
+            if (IXmlData* kept = openKept(path)) return kept;
             file = xml::openFileForReading(path.c_str());
         }
         if (!file) {
@@ -67,14 +69,19 @@ IXmlResolver::IXmlData* CStdXmlResolver2::open(const WideChar* name, const WideC
     }
 }
 
+// A document this load has read by the same path: its file is not even opened again. Null when
+// there is none, or when it cannot stand in for a fresh parse here.
+IXmlResolver::IXmlData* CStdXmlResolver2::openKept(const WideString& path) {
+    xml::LoadContext::Document* kept = load ? load->find(path) : nullptr;
+    if (!kept) return nullptr;
+    OpenDocument document{kept->identity, expanding, expanding ? expanding->depth + 1 : 1, 0, {}};
+    enter(document, path);
+    return reusable(*kept, document) ? lend(*kept) : nullptr;
+}
+
 IXmlResolver::IXmlData* CStdXmlResolver2::openFound(const WideString& path, std::FILE* stream) {
     OpenDocument document{xml::identifyFile(stream, path), expanding, expanding ? expanding->depth + 1 : 1, 0, {}};
-    for (const OpenDocument* outer = expanding; outer; outer = outer->outer) {
-        if (outer->identity == document.identity)
-            throw CXmlParser::InitError(widen("circular reference to \"") + path + WideChar('"'));
-    }
-    if (document.depth > kMaxReferenceDepth) throw CXmlParser::InitError(widen("reference nesting too deep"));
-
+    enter(document, path);
     if (!load) {  // a document asked for outside any load is a load of its own
         xml::LoadContext own;
         return new CXmlData(parse(path, stream, document, own));
@@ -85,13 +92,27 @@ IXmlResolver::IXmlData* CStdXmlResolver2::openFound(const WideString& path, std:
         auto fresh = std::make_unique<xml::LoadContext::Document>();
         fresh->parsed = parse(path, stream, document, *load);
         fresh->identity = std::move(document.identity);
+        fresh->path = path;
         fresh->folder = folder;
         fresh->height = document.height;
         fresh->opened = std::move(document.opened);
         kept = &load->keep(std::move(fresh));
     }
-    if (expanding) expanding->learn(kept->identity, kept->height, kept->opened);
-    return new CXmlData(*kept->parsed);
+    return lend(*kept);
+}
+
+// Refuses a document that is being expanded already, or one nested too deep.
+void CStdXmlResolver2::enter(const OpenDocument& document, const WideString& path) const {
+    for (const OpenDocument* outer = expanding; outer; outer = outer->outer) {
+        if (outer->identity == document.identity)
+            throw CXmlParser::InitError(widen("circular reference to \"") + path + WideChar('"'));
+    }
+    if (document.depth > kMaxReferenceDepth) throw CXmlParser::InitError(widen("reference nesting too deep"));
+}
+
+IXmlResolver::IXmlData* CStdXmlResolver2::lend(const xml::LoadContext::Document& kept) {
+    if (expanding) expanding->learn(kept.identity, kept.height, kept.opened);
+    return new CXmlData(*kept.parsed);
 }
 
 // The document's bytes and the resolver beside it live only while the parser is built.

@@ -65,7 +65,10 @@ private:
     };
 
     CStdXmlResolver2(WideString primary, OpenDocument* expanding, xml::LoadContext* load);
+    IXmlData* openKept(const WideString& path);
     IXmlData* openFound(const WideString& path, std::FILE* stream);
+    void enter(const OpenDocument& document, const WideString& path) const;
+    IXmlData* lend(const xml::LoadContext::Document& kept);
     static std::unique_ptr<CXmlParser> parse(const WideString& path, std::FILE* stream, OpenDocument& document,
                                              xml::LoadContext& load);
     // Whether a document kept from elsewhere in the load gives here what a fresh parse would.

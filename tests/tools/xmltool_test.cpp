@@ -69,7 +69,7 @@ TEST(XmlTool, CheckReportsEveryFailingFileOnce) {
     folder.write("data/sub/b.xml", "<b/>");
     folder.write("data/sub/c.xml", "<c>\n<d></c>");
     folder.write("data/z.xml", "<z><refer filename='none.xml'/></z>");
-    folder.write("data/zero.xml", std::string("<?xml version=\"1.0\"?>\r\n<y/>\0<junk", 30));  // the game stops at 0
+    folder.write("data/zero.xml", std::string("<?xml version=\"1.0\"?>\r\n<y/>\0<junk", 33));  // the game stops at 0
     folder.write("data/notes.txt", "<not xml");
     folder.write("data/upper.XML", "<not checked");
     const WideString loose = folder.write("loose.txt", "<loose/>");
