@@ -38,11 +38,12 @@ constexpr bool kPdb = GAMEHOST_DEBUG_INFO_PDB;
 
 std::string beyondFirstFrame(const std::string& pattern) { return kPdb ? "" : pattern; }
 
-// Copies an image as a game ships it: in the PDB build with its PDB beside it, under the name
-// that the image's CodeView record gives. The names of the files copied.
-std::set<std::string> copyImage(const fs::path& image, const fs::path& folder, const std::string& name) {
+// Copies an image as a game ships it: in the PDB build with its PDB beside it (unless left out),
+// under the name that the image's CodeView record gives. The names of the files copied.
+std::set<std::string> copyImage(const fs::path& image, const fs::path& folder, const std::string& name,
+                                bool withPdb = true) {
     fs::copy_file(image, folder / name);
-    if (!kPdb) return {name};
+    if (!kPdb || !withPdb) return {name};
     const fs::path pdb = fs::path(image).replace_extension(".pdb").filename();
     fs::copy_file(image.parent_path() / pdb, folder / pdb);
     return {name, pdb.string()};
@@ -200,6 +201,7 @@ struct Scenario {
     DWORD code;  // of the exception
     Left left;
     Patterns patterns;
+    bool pdbLeftOut = false;  // the program is copied without its PDB
 };
 
 const std::string kViolation = "Exception code: C0000005 ACCESS_VIOLATION\r\n";
@@ -266,6 +268,11 @@ const Scenario kScenarios[] = {
      {kViolation, frame("crashWithLocals")}},
     {"default_paths", "access_violation", Paths::defaults, kAccessViolation, kAccessViolation, Left::reportAndDump,
      {kViolation, frame("crashWithLocals")}},
+    // Shipped without its PDB: the report is whole, the frames are sections and offsets.
+    {"pdb_missing", "access_violation", Paths::defaults, kAccessViolation, kAccessViolation, Left::reportAndDump,
+     {kViolation, kPdb ? "\r\n[0-9A-F]{8}  [0-9A-F]{8}  0001:[0-9A-F]{8} [^\r\n]*crash_scenarios\\.exe"
+                       : frame("crashWithLocals")},
+     true},
 };
 
 void PrintTo(const Scenario& row, std::ostream* out) { *out << row.label; }
@@ -281,7 +288,7 @@ TEST_P(CrashScenario, EndsTheProcessWithItsReportAndDump) {
     fs::path landing = temp.root();
     std::set<std::string> others;  // files beside the crash files
     if (row.paths != Paths::given && row.paths != Paths::missingDumpFolder) {
-        others = copyImage(program, temp.root(), program.filename().string());
+        others = copyImage(program, temp.root(), program.filename().string(), !row.pdbLeftOut);
         program = temp.root() / program.filename();
     }
     if (row.paths == Paths::temporaryFolder) {
