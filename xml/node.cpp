@@ -84,10 +84,6 @@ CXmlParserNode::CXmlParserNode(CXmlParser* owner, xml::CXmlNodeElement& element,
     : owner(owner), name(names.get(element.name)), attributes(element.attributes) {
     const xml::CXmlNode* first = element.firstChild();
     if (first && first->kind() == xml::TextNode) text = SharedString(first->asText()->text);
-    std::size_t childNodes = 0;
-    for (const xml::CXmlNode& child : element.children)
-        childNodes += child.kind() == xml::ElementNode && !isReferName(child.asElement()->name);
-    children.reserve(childNodes);
 }
 
 CXmlParserNode::CXmlParserNode(CXmlParser* owner, const CXmlParserNode& source, Shallow)
@@ -108,19 +104,25 @@ CXmlParserNode::CXmlParserNode(CXmlParser* owner, xml::CXmlNodeElement& element,
                                const WideChar* documentName, xml::LoadContext& load, NameCache&& names)
     : CXmlParserNode(owner, element, names) {
     load.countParsed();
-    // Every node is owned by its parent as soon as it exists, so a failure anywhere leaves
-    // nothing behind. The model is consumed on the way: once an element's children are all
-    // built, they are dropped, so the model shrinks while the tree grows, and the memory it
-    // gives back, still in the cache, serves the nodes that follow.
+    // Every node is in the arena as soon as it exists, so a failure anywhere leaves nothing
+    // behind. The model is consumed on the way: once an element's children are all built, they
+    // are dropped, so the model shrinks while the tree grows.
     struct Pending {
         xml::CXmlNodeElement* element;
         CXmlParserNode* node;
         std::size_t nextChild;
+        std::size_t firstCollected;  // where its children begin in `collected`
     };
-    std::vector<Pending> pending{{&element, this, 0}};
+    // The children of every node on the way down, as a stack: when a node's last child is done,
+    // its children are on top and move into a table of the arena that fits them exactly.
+    std::vector<CXmlParserNode*> collected;
+    NodeArena& nodes = arena();
+    std::vector<Pending> pending{{&element, this, 0, 0}};
     while (!pending.empty()) {
         Pending& top = pending.back();
         if (top.nextChild == top.element->children.size()) {
+            top.node->adopt(collected.data() + top.firstCollected, collected.data() + collected.size());
+            collected.resize(top.firstCollected);
             top.element->children.clear();
             pending.pop_back();
             continue;
@@ -129,29 +131,31 @@ CXmlParserNode::CXmlParserNode(CXmlParser* owner, xml::CXmlNodeElement& element,
         if (!child) continue;  // only the first text counts, and the shallow constructor took it
         if (isReferName(child->name)) {
             const xml::CXmlNode* first = top.element->firstChild();
-            top.node->expandReference(*child, first->kind() == xml::TextNode, resolver, documentName, load);
+            top.node->expandReference(*child, first->kind() == xml::TextNode, resolver, documentName, load, collected);
             continue;
         }
-        auto* node = new CXmlParserNode(owner, *child, names);
-        top.node->children.push_back(node);
+        CXmlParserNode* node = nodes.make(owner, *child, names);
+        collected.push_back(node);
         load.countParsed();
-        pending.push_back({child, node, 0});
+        pending.push_back({child, node, 0, collected.size()});
     }
 }
 
 CXmlParserNode::CXmlParserNode(CXmlParser* owner, const CXmlParserNode& source, xml::LoadContext& load)
     : CXmlParserNode(owner, source, Shallow{}) {
     if (!load.countCopy()) throw TooLarge{};
+    NodeArena& nodes = arena();
     std::vector<std::pair<const CXmlParserNode*, CXmlParserNode*>> pending{{&source, this}};
     while (!pending.empty()) {
         const auto [from, to] = pending.back();
         pending.pop_back();
-        to->children.reserve(from->children.size());
-        for (const CXmlParserNode& child : from->children) {
+        if (from->children.size() == 0) continue;
+        to->children.first = nodes.table(from->children.size());
+        for (const CXmlParserNode* child : from->children) {
             if (!load.countCopy()) throw TooLarge{};
-            auto* copy = new CXmlParserNode(owner, child, Shallow{});
-            to->children.push_back(copy);
-            pending.emplace_back(&child, copy);
+            CXmlParserNode* copy = nodes.make(owner, *child, Shallow{});
+            to->children.first[to->children.count++] = copy;
+            pending.emplace_back(child, copy);
         }
     }
 }
@@ -159,48 +163,40 @@ CXmlParserNode::CXmlParserNode(CXmlParser* owner, const CXmlParserNode& source, 
 CXmlParserNode::CXmlParserNode(CXmlParser* owner, IXmlReaderNode& source, xml::LoadContext& load)
     : CXmlParserNode(owner, source, Shallow{}) {
     if (!load.countCopy()) throw TooLarge{};
+    NodeArena& nodes = arena();
     std::vector<std::pair<IXmlReaderNode*, CXmlParserNode*>> pending{{&source, this}};
     while (!pending.empty()) {
         const auto [from, to] = pending.back();
         pending.pop_back();
         const std::uint32_t count = from->getChildCount();
+        if (count == 0) continue;
+        to->children.first = nodes.table(count);
         for (std::uint32_t i = 0; i < count; ++i) {
             IXmlReaderNode* child = from->getChild(static_cast<std::int32_t>(i));
             if (!child) continue;
             if (!load.countCopy()) throw TooLarge{};
-            auto* copy = new CXmlParserNode(owner, *child, Shallow{});
-            to->children.push_back(copy);
+            CXmlParserNode* copy = nodes.make(owner, *child, Shallow{});
+            to->children.first[to->children.count++] = copy;
             pending.emplace_back(child, copy);
         }
     }
 }
 
-// Post-order without recursion or allocation: descend to a last child that has children of
-// its own, delete childless ones, climb back through `up`.
-CXmlParserNode::~CXmlParserNode() {
-    CXmlParserNode* node = this;
-    for (;;) {
-        if (!node->children.empty()) {
-            CXmlParserNode& last = node->children.back();
-            if (last.children.empty()) {
-                node->children.pop_back();
-            } else {
-                last.up = node;
-                node = &last;
-            }
-            continue;
-        }
-        if (node == this) return;
-        CXmlParserNode* parent = node->up;
-        parent->children.pop_back();  // `node`, now childless
-        node = parent;
-    }
+NodeArena& CXmlParserNode::arena() const { return owner->nodes; }
+
+void CXmlParserNode::adopt(CXmlParserNode* const* from, CXmlParserNode* const* to) {
+    const auto count = static_cast<std::size_t>(to - from);
+    if (count == 0) return;
+    children.first = arena().table(count);
+    std::copy(from, to, children.first);
+    children.count = static_cast<std::uint32_t>(count);
 }
 
 // Replaces a "refer" child: copies of the children of the node it names take its place, and
 // its text becomes this node's unless this node has text of its own.
 void CXmlParserNode::expandReference(const xml::CXmlNodeElement& refer, bool keepText, IXmlResolver* resolver,
-                                     const WideChar* documentName, xml::LoadContext& load) {
+                                     const WideChar* documentName, xml::LoadContext& load,
+                                     std::vector<CXmlParserNode*>& siblings) {
     const auto fail = [&](const char* before, const WideString& after) {
         throw CXmlParser::InitError(widen(before) + xml::nodeLocationText(refer, documentName) + after);
     };
@@ -226,13 +222,13 @@ void CXmlParserNode::expandReference(const xml::CXmlNodeElement& refer, bool kee
         if (isOwnKind(*selected)) {
             const auto& source = *static_cast<const CXmlParserNode*>(selected);
             if (!keepText) text = source.text;
-            for (const CXmlParserNode& child : source.children) children.push_back(new CXmlParserNode(owner, child, load));
+            for (const CXmlParserNode* child : source.children) siblings.push_back(arena().make(owner, *child, load));
         } else {  // a resolver of the module's own: its nodes are read through their interface
             if (!keepText) text = SharedString(selected->getText() ? WideStringView(selected->getText()) : WideStringView());
             const std::uint32_t count = selected->getChildCount();
             for (std::uint32_t i = 0; i < count; ++i)
                 if (IXmlReaderNode* child = selected->getChild(static_cast<std::int32_t>(i)))
-                    children.push_back(new CXmlParserNode(owner, *child, load));
+                    siblings.push_back(arena().make(owner, *child, load));
         }
     } catch (const TooLarge&) {
         fail("reference expansion too large in ", WideString());
@@ -248,7 +244,9 @@ bool CXmlParserNode::isOwnKind(const IXmlReaderNode& node) const {
 
 void* CXmlParserNode::queryInterface(std::uint32_t id) { return id == kXmlReaderNodeId ? this : nullptr; }
 
-void* CXmlParserNode::destroy(unsigned int flags) { return destroyObject(this, flags); }
+// A node belongs to its document and ends with it; a module that destroys one is in error, and
+// ignoring the call keeps the document whole.
+void* CXmlParserNode::destroy(unsigned int) { return this; }
 
 void CXmlParserNode::getName(ISafeStringW* out) {
     if (out) out->assignString(name.c_str());
@@ -258,7 +256,7 @@ bool CXmlParserNode::isName(const WideChar* other) { return sameName(name.view()
 
 std::uint32_t CXmlParserNode::countChildren(const WideChar* childName) {
     std::uint32_t count = 0;
-    for (const CXmlParserNode& child : children) count += sameName(child.name.view(), childName);
+    for (const CXmlParserNode* child : children) count += sameName(child->name.view(), childName);
     return count;
 }
 
@@ -266,14 +264,14 @@ std::uint32_t CXmlParserNode::getChildCount() { return static_cast<std::uint32_t
 
 IXmlReaderNode* CXmlParserNode::getChild(std::int32_t index) {
     if (index < 0 || static_cast<std::size_t>(index) >= children.size()) return nullptr;
-    return &children[static_cast<std::size_t>(index)];
+    return children.first[index];
 }
 
 std::int32_t CXmlParserNode::findChildIndex(const WideChar* childName, std::int32_t after, bool caseSensitive) {
     if (after < -1) return -1;
     // Counted without a signed `after + 1`, which would overflow for the largest index.
     for (std::size_t i = after < 0 ? 0 : static_cast<std::size_t>(after) + 1; i < children.size(); ++i)
-        if (namesMatch(children[i].name.view(), childName, caseSensitive)) return static_cast<std::int32_t>(i);
+        if (namesMatch(children.first[i]->name.view(), childName, caseSensitive)) return static_cast<std::int32_t>(i);
     return -1;
 }
 
@@ -282,8 +280,8 @@ IXmlReaderNode* CXmlParserNode::findChild(const WideChar* childName, bool caseSe
 }
 
 const CXmlParserNode* CXmlParserNode::firstChildNamed(const WideChar* childName) const {
-    for (const CXmlParserNode& child : children)
-        if (sameName(child.name.view(), childName)) return &child;
+    for (const CXmlParserNode* child : children)
+        if (sameName(child->name.view(), childName)) return child;
     return nullptr;
 }
 

@@ -1,15 +1,16 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
-
-#include <boost/ptr_container/ptr_vector.hpp>
+#include <new>
+#include <utility>
+#include <vector>
 
 #include "boundary/xml_reader.h"
 #include "boundary/xml_resolver.h"
 #include "xml/attribute_list.h"
 #include "xml/model.h"
 #include "xml/name_cache.h"
+#include "xml/node_arena.h"
 #include "xml/shared_string.h"
 
 class CXmlParser;
@@ -21,10 +22,11 @@ class LoadContext;
 namespace detail {
 
 // A node of a parsed document as the game module reads it. Built once from the document model
-// and never changed afterwards; owned by its parent, the root by its CXmlParser.
+// and never changed afterwards. The nodes of a document, and their tables of children, live in
+// its CXmlParser's arena and end with it; the nodes a constructor builds below itself go there.
 //
 // References graft whole trees of other documents, so a tree can be many thousands of levels
-// deep: building, copying and destroying it walk the tree with loops, never one call per level.
+// deep: building and copying it walk the tree with loops, never one call per level.
 class CXmlParserNode final : public IXmlReaderNode {
 public:
     // From a model element: its name, the text of its first child when that is a text node
@@ -36,13 +38,13 @@ public:
     // which are CXmlParser::InitError. The nodes built and copied are counted in `load`.
     CXmlParserNode(CXmlParser* owner, xml::CXmlNodeElement&& element, IXmlResolver* resolver,
                    const WideChar* documentName, xml::LoadContext& load);
-    // Deep copies for this document: from one of this library's nodes, whose name and text are
-    // shared, or from any other through the node interface. Each node copied is counted in
-    // `load`; the copy that crosses its bound throws TooLarge.
+    // Deep copies for the document `owner`: from one of this library's nodes, whose name and
+    // text are shared, or from any other through the node interface. Each node copied is
+    // counted in `load`; the copy that crosses its bound throws TooLarge.
     struct TooLarge {};
     CXmlParserNode(CXmlParser* owner, const CXmlParserNode& source, xml::LoadContext& load);
     CXmlParserNode(CXmlParser* owner, IXmlReaderNode& source, xml::LoadContext& load);
-    ~CXmlParserNode();
+    ~CXmlParserNode() = default;  // the children belong to the arena, not to their parent
     CXmlParserNode(const CXmlParserNode&) = delete;
     CXmlParserNode& operator=(const CXmlParserNode&) = delete;
 
@@ -93,7 +95,17 @@ public:
     bool getAttributeString(std::int32_t index, ISafeStringW* out) override;
 
 private:
+    friend class NodeArena;
     struct Shallow {};  // selects the copies that leave the children to their caller
+
+    // The children in document order: a table in the owner's arena.
+    struct Children {
+        CXmlParserNode** first = nullptr;
+        std::uint32_t count = 0;
+        CXmlParserNode* const* begin() const noexcept { return first; }
+        CXmlParserNode* const* end() const noexcept { return first + count; }
+        std::size_t size() const noexcept { return count; }
+    };
 
     CXmlParserNode(CXmlParser* owner, xml::CXmlNodeElement& element, IXmlResolver* resolver,
                    const WideChar* documentName, xml::LoadContext& load, NameCache&& names);
@@ -101,8 +113,12 @@ private:
     CXmlParserNode(CXmlParser* owner, xml::CXmlNodeElement& element, NameCache& names);
     CXmlParserNode(CXmlParser* owner, const CXmlParserNode& source, Shallow);
     CXmlParserNode(CXmlParser* owner, IXmlReaderNode& source, Shallow);
+    // Appends the copies that replace `refer` to `siblings`, which become this node's children.
     void expandReference(const xml::CXmlNodeElement& refer, bool keepText, IXmlResolver* resolver,
-                         const WideChar* documentName, xml::LoadContext& load);
+                         const WideChar* documentName, xml::LoadContext& load,
+                         std::vector<CXmlParserNode*>& siblings);
+    NodeArena& arena() const;
+    void adopt(CXmlParserNode* const* from, CXmlParserNode* const* to);
     // Whether `node` is one of this library's, built by this module: its vtable is this class's.
     bool isOwnKind(const IXmlReaderNode& node) const;
 
@@ -112,9 +128,18 @@ private:
     CXmlParser* owner;  // the document the node belongs to; not owning
     SharedString name;
     SharedString text;
-    boost::ptr_vector<CXmlParserNode> children;
+    Children children;
     AttributeList attributes;
-    CXmlParserNode* up = nullptr;  // the parent, set only while a tree is being torn down
 };
+
+template <class... Args>
+CXmlParserNode* NodeArena::make(Args&&... args) {
+    static_assert(alignof(CXmlParserNode) <= alignof(Made) && sizeof(Made) % alignof(CXmlParserNode) == 0,
+                  "a node must follow its chain link without padding");
+    void* room = allocate(sizeof(Made) + sizeof(CXmlParserNode));
+    auto* node = new (static_cast<Made*>(room) + 1) CXmlParserNode(std::forward<Args>(args)...);
+    madeAt(room);
+    return node;
+}
 
 }  // namespace detail

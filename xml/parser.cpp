@@ -28,7 +28,7 @@ void CXmlParser::build(const char* text, IXmlResolver* resolver, const WideChar*
     xml::CXmlDocument document;  // the model tree goes with it on every way out
     document.parse(text, text + std::strlen(text));
     if (!document.root) throw InitError(widen("malformed Xml document"));
-    root = std::make_unique<detail::CXmlParserNode>(this, std::move(*document.root), resolver, documentName, load);
+    root = nodes.make(this, std::move(*document.root), resolver, documentName, load);
 }
 
 CXmlParser::~CXmlParser() = default;
@@ -37,4 +37,4 @@ void* CXmlParser::queryInterface(std::uint32_t id) { return id == kXmlReaderId ?
 
 void* CXmlParser::destroy(unsigned int flags) { return destroyObject(this, flags); }
 
-IXmlReaderNode* CXmlParser::getRoot() { return root.get(); }
+IXmlReaderNode* CXmlParser::getRoot() { return root; }

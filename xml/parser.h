@@ -6,6 +6,7 @@
 #include "boundary/xml_reader.h"
 #include "boundary/xml_resolver.h"
 #include "xml/errors.h"
+#include "xml/node_arena.h"
 
 class CStdXmlResolver2;
 
@@ -44,8 +45,10 @@ public:
 
 private:
     friend class CStdXmlResolver2;  // parses referenced documents as part of the load
+    friend class detail::CXmlParserNode;  // builds its nodes in `nodes`
     CXmlParser(const char* text, IXmlResolver* resolver, const WideChar* documentName, xml::LoadContext& load);
     void build(const char* text, IXmlResolver* resolver, const WideChar* documentName, xml::LoadContext& load);
 
-    std::unique_ptr<detail::CXmlParserNode> root;
+    detail::NodeArena nodes;  // every node of the tree
+    detail::CXmlParserNode* root = nullptr;
 };

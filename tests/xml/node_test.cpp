@@ -181,6 +181,11 @@ TEST(Parser, InterfacesErrorsAndLifetime) {
     EXPECT_EQ(root->queryInterface(kXmlReaderNodeId), root);
     for (std::uint32_t other : {0u, kXmlReaderNodeId, kSafeStringWId, kXmlDataId}) EXPECT_EQ(parser->queryInterface(other), nullptr);
     for (std::uint32_t other : {0u, kXmlReaderId, kXmlResolverId}) EXPECT_EQ(root->queryInterface(other), nullptr);
+    // A node belongs to its document: a module that destroys one leaves the document whole.
+    IXmlReaderNode* child = root->getChild(0);
+    child->destroy(kDestroyFree);
+    EXPECT_TRUE(child->isName(W("b").c_str()));
+    EXPECT_EQ(root->getChild(0), child);
     EXPECT_EQ(parser->destroy(kDestroyFree), parser);  // frees the parser and every node
 }
 

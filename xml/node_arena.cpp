@@ -1,0 +1,59 @@
+#include "xml/node_arena.h"
+
+#include <algorithm>
+#include <new>
+
+#include "xml/node.h"
+
+namespace detail {
+namespace {
+
+// Small documents (a configuration file) take a block or two; large ones settle on blocks of
+// this size, far below the point where the C library maps each block on its own.
+constexpr std::size_t kLargestBlock = 64 * 1024;
+constexpr std::size_t kAlignment = alignof(void*);
+
+std::size_t roundUp(std::size_t bytes) { return (bytes + kAlignment - 1) / kAlignment * kAlignment; }
+
+}  // namespace
+
+NodeArena::~NodeArena() {
+    for (Made* made = lastMade; made;) {
+        Made* previous = made->previous;
+        reinterpret_cast<CXmlParserNode*>(made + 1)->~CXmlParserNode();
+        made = previous;
+    }
+    for (Block* block = lastBlock; block;) {
+        Block* previous = block->previous;
+        ::operator delete(block);
+        block = previous;
+    }
+}
+
+CXmlParserNode** NodeArena::table(std::size_t count) {
+    return static_cast<CXmlParserNode**>(allocate(count * sizeof(CXmlParserNode*)));
+}
+
+void* NodeArena::allocate(std::size_t bytes) {
+    bytes = roundUp(bytes);
+    if (bytes > nextBytes) {
+        const std::size_t header = roundUp(sizeof(Block));
+        const std::size_t usable = std::max(bytes, nextBlockBytes - header);
+        auto* block = static_cast<Block*>(::operator new(header + usable));
+        block->previous = lastBlock;
+        lastBlock = block;
+        next = reinterpret_cast<unsigned char*>(block) + header;
+        nextBytes = usable;
+        nextBlockBytes = std::min(nextBlockBytes * 2, kLargestBlock);
+    }
+    void* room = next;
+    next += bytes;
+    nextBytes -= bytes;
+    return room;
+}
+
+void NodeArena::madeAt(void* room) noexcept {
+    lastMade = new (room) Made{lastMade};
+}
+
+}  // namespace detail

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <cstddef>
+
+namespace detail {
+
+class CXmlParserNode;
+
+// The memory of one document's nodes and of their tables of children, taken from the heap in
+// blocks and given back all at once with the document: a node is never freed on its own. A tree
+// then costs a heap call per block rather than two or three per node, its nodes lie in the order
+// they were built, and destroying it walks no tree, however deep.
+class NodeArena {
+public:
+    NodeArena() = default;
+    ~NodeArena();  // destroys every node made here, the last made first, then frees the blocks
+    NodeArena(const NodeArena&) = delete;
+    NodeArena& operator=(const NodeArena&) = delete;
+
+    // A node constructed here (defined in xml/node.h). A constructor that throws leaves nothing
+    // to destroy; its room stays unused until the arena goes.
+    template <class... Args>
+    CXmlParserNode* make(Args&&... args);
+    // Room for `count` pointers to children, not initialised.
+    CXmlParserNode** table(std::size_t count);
+
+private:
+    struct Block {
+        Block* previous;
+    };
+    // Precedes every node made here and chains them for destruction.
+    struct Made {
+        Made* previous;
+    };
+
+    void* allocate(std::size_t bytes);
+    void madeAt(void* room) noexcept;
+
+    Block* lastBlock = nullptr;
+    unsigned char* next = nullptr;
+    std::size_t nextBytes = 0;
+    std::size_t nextBlockBytes = 1024;
+    Made* lastMade = nullptr;
+};
+
+}  // namespace detail
