@@ -11,14 +11,19 @@ std::size_t AttributeList::blockBytes(const Header& header) {
     return sizeof(Header) + header.count * sizeof(Entry) + header.units * sizeof(WideChar);
 }
 
-AttributeList::AttributeList(const std::vector<xml::CXmlAttribute>& attributes) {
-    if (attributes.empty()) return;
+AttributeList::AttributeList(const std::vector<xml::CXmlAttribute>& attributes)
+    : AttributeList(attributes.data(), attributes.size()) {}
+
+AttributeList::AttributeList(const xml::CXmlAttribute* first, std::size_t count) {
+    if (count == 0) return;
+    const xml::CXmlAttribute* const last = first + count;
     std::size_t units = 0;
-    for (const xml::CXmlAttribute& attribute : attributes) units += attribute.name.size() + attribute.value.size() + 2;
-    if (attributes.size() > std::numeric_limits<std::uint32_t>::max() / sizeof(Entry) ||
+    for (const xml::CXmlAttribute* attribute = first; attribute != last; ++attribute)
+        units += attribute->name.size() + attribute->value.size() + 2;
+    if (count > std::numeric_limits<std::uint32_t>::max() / sizeof(Entry) ||
         units > std::numeric_limits<std::uint32_t>::max() / sizeof(WideChar))
         throw std::length_error("attributes too long");
-    const Header header{static_cast<std::uint32_t>(attributes.size()), static_cast<std::uint32_t>(units)};
+    const Header header{static_cast<std::uint32_t>(count), static_cast<std::uint32_t>(units)};
     block = static_cast<Header*>(::operator new(blockBytes(header)));
     *block = header;
     auto* entry = reinterpret_cast<Entry*>(block + 1);
@@ -31,9 +36,9 @@ AttributeList::AttributeList(const std::vector<xml::CXmlAttribute>& attributes) 
         to[offset + length] = 0;
         offset += length + 1;
     };
-    for (const xml::CXmlAttribute& attribute : attributes) {
-        place(attribute.name, entry->nameOffset, entry->nameLength);
-        place(attribute.value, entry->valueOffset, entry->valueLength);
+    for (const xml::CXmlAttribute* attribute = first; attribute != last; ++attribute) {
+        place(attribute->name, entry->nameOffset, entry->nameLength);
+        place(attribute->value, entry->valueOffset, entry->valueLength);
         ++entry;
     }
 }

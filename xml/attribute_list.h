@@ -16,6 +16,7 @@ class AttributeList {
 public:
     AttributeList() noexcept = default;  // no attributes
     explicit AttributeList(const std::vector<xml::CXmlAttribute>& attributes);
+    AttributeList(const xml::CXmlAttribute* first, std::size_t count);
     AttributeList(const AttributeList& other);
     AttributeList& operator=(const AttributeList&) = delete;
     ~AttributeList();

@@ -16,10 +16,14 @@ WideString locationText(SourcePos position) {
 }
 
 WideString nodeLocationText(const CXmlNode& node, const WideChar* sourceName) {
+    return nodeLocationText(node.position, sourceName);
+}
+
+WideString nodeLocationText(SourcePos position, const WideChar* sourceName) {
     WideString text(1, WideChar('"'));
     text += sourceName ? WideString(sourceName) : widen("<source>");
     text += widen("\" at ");
-    text += locationText(node.position);
+    text += locationText(position);
     return text;
 }
 

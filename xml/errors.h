@@ -23,6 +23,8 @@ WideString locationText(SourcePos position);
 
 // "\"NAME\" at row: R, column: C" for the node's position; "<source>" stands in for a null name.
 WideString nodeLocationText(const CXmlNode& node, const WideChar* sourceName);
+// The same for a node known only by its position.
+WideString nodeLocationText(SourcePos position, const WideChar* sourceName);
 
 // A syntax error: the message followed by " at " and the location where it was found.
 class parse_error : public gen_exception {

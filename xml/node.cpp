@@ -86,6 +86,10 @@ CXmlParserNode::CXmlParserNode(CXmlParser* owner, xml::CXmlNodeElement& element,
     if (first && first->kind() == xml::TextNode) text = SharedString(first->asText()->text);
 }
 
+CXmlParserNode::CXmlParserNode(CXmlParser* owner, SharedString name, const xml::CXmlAttribute* attributes,
+                               std::size_t count)
+    : owner(owner), name(std::move(name)), attributes(attributes, count) {}
+
 CXmlParserNode::CXmlParserNode(CXmlParser* owner, const CXmlParserNode& source, Shallow)
     : owner(owner), name(source.name), text(source.text), attributes(source.attributes) {
 }
@@ -131,7 +135,9 @@ CXmlParserNode::CXmlParserNode(CXmlParser* owner, xml::CXmlNodeElement& element,
         if (!child) continue;  // only the first text counts, and the shallow constructor took it
         if (isReferName(child->name)) {
             const xml::CXmlNode* first = top.element->firstChild();
-            top.node->expandReference(*child, first->kind() == xml::TextNode, resolver, documentName, load, collected);
+            const ReferenceSite site{child->position, child->findAttributeValue(widen("filename")),
+                                     child->findAttributeValue(widen("path"))};
+            top.node->expandReference(site, first->kind() == xml::TextNode, resolver, documentName, load, collected);
             continue;
         }
         CXmlParserNode* node = nodes.make(owner, *child, names);
@@ -194,13 +200,13 @@ void CXmlParserNode::adopt(CXmlParserNode* const* from, CXmlParserNode* const* t
 
 // Replaces a "refer" child: copies of the children of the node it names take its place, and
 // its text becomes this node's unless this node has text of its own.
-void CXmlParserNode::expandReference(const xml::CXmlNodeElement& refer, bool keepText, IXmlResolver* resolver,
+void CXmlParserNode::expandReference(const ReferenceSite& refer, bool keepText, IXmlResolver* resolver,
                                      const WideChar* documentName, xml::LoadContext& load,
                                      std::vector<CXmlParserNode*>& siblings) {
     const auto fail = [&](const char* before, const WideString& after) {
-        throw CXmlParser::InitError(widen(before) + xml::nodeLocationText(refer, documentName) + after);
+        throw CXmlParser::InitError(widen(before) + xml::nodeLocationText(refer.position, documentName) + after);
     };
-    const WideString* fileName = refer.findAttributeValue(widen("filename"));
+    const WideString* fileName = refer.fileName;
     if (!fileName) fail("filename was not found in reference in ", WideString());
     if (!resolver) fail("can't resolve reference in ", widen(" because no resolver was specified"));
 
@@ -210,7 +216,7 @@ void CXmlParserNode::expandReference(const xml::CXmlNodeElement& refer, bool kee
     if (!data) fail("can't resolve reference in ", widen(", reason:\n") + failure);
 
     IXmlReaderNode* selected = data->getReader()->getRoot();
-    if (const WideString* path = refer.findAttributeValue(widen("path"))) {
+    if (const WideString* path = refer.path) {
         const boost::char_separator<WideChar> separators(kPathSeparators);
         for (const WideString& piece : boost::tokenizer<boost::char_separator<WideChar>, WideString::const_iterator, WideString>(*path, separators)) {
             const std::int32_t index = selected->findChildIndex(piece.c_str(), -1, true);

@@ -96,6 +96,7 @@ public:
 
 private:
     friend class NodeArena;
+    friend class TreeBuilder;
     struct Shallow {};  // selects the copies that leave the children to their caller
 
     // The children in document order: a table in the owner's arena.
@@ -113,8 +114,18 @@ private:
     CXmlParserNode(CXmlParser* owner, xml::CXmlNodeElement& element, NameCache& names);
     CXmlParserNode(CXmlParser* owner, const CXmlParserNode& source, Shallow);
     CXmlParserNode(CXmlParser* owner, IXmlReaderNode& source, Shallow);
-    // Appends the copies that replace `refer` to `siblings`, which become this node's children.
-    void expandReference(const xml::CXmlNodeElement& refer, bool keepText, IXmlResolver* resolver,
+    // Name and attributes from the reader; the text and the children are left to the caller.
+    CXmlParserNode(CXmlParser* owner, SharedString name, const xml::CXmlAttribute* attributes, std::size_t count);
+
+    // A "refer" element as its expansion reads it.
+    struct ReferenceSite {
+        xml::SourcePos position;
+        const WideString* fileName;  // null when the attribute is missing
+        const WideString* path;      // likewise
+    };
+    // Appends the copies that replace `refer` to `siblings`, which become this node's children;
+    // `keepText`: this node's text stays, else it becomes the referenced node's.
+    void expandReference(const ReferenceSite& refer, bool keepText, IXmlResolver* resolver,
                          const WideChar* documentName, xml::LoadContext& load,
                          std::vector<CXmlParserNode*>& siblings);
     NodeArena& arena() const;

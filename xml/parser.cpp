@@ -7,6 +7,7 @@
 #include "xml/model.h"
 #include "xml/node.h"
 #include "xml/resolver.h"
+#include "xml/tree_builder.h"
 
 // This library's resolver takes part in the load (one parse per file, the bound on copies);
 // another resolver is asked as it is, and only the copies of what it returns are counted.
@@ -24,11 +25,11 @@ CXmlParser::CXmlParser(const char* text, IXmlResolver* resolver, const WideChar*
     build(text, resolver, documentName, load);
 }
 
+// One pass from the reader's tokens to the node tree (xml/tree_builder.h), with the outcome of
+// the two stages: CXmlDocument::parse, then the node constructor from the model's root.
 void CXmlParser::build(const char* text, IXmlResolver* resolver, const WideChar* documentName, xml::LoadContext& load) {
-    xml::CXmlDocument document;  // the model tree goes with it on every way out
-    document.parse(text, text + std::strlen(text));
-    if (!document.root) throw InitError(widen("malformed Xml document"));
-    root = nodes.make(this, std::move(*document.root), resolver, documentName, load);
+    root = detail::buildTree(this, text, text + std::strlen(text), resolver, documentName, load);
+    if (!root) throw InitError(widen("malformed Xml document"));
 }
 
 CXmlParser::~CXmlParser() = default;

@@ -12,6 +12,7 @@ class CStdXmlResolver2;
 
 namespace detail {
 class CXmlParserNode;
+class TreeBuilder;
 }
 
 namespace xml {
@@ -46,6 +47,7 @@ public:
 private:
     friend class CStdXmlResolver2;  // parses referenced documents as part of the load
     friend class detail::CXmlParserNode;  // builds its nodes in `nodes`
+    friend class detail::TreeBuilder;     // likewise
     CXmlParser(const char* text, IXmlResolver* resolver, const WideChar* documentName, xml::LoadContext& load);
     void build(const char* text, IXmlResolver* resolver, const WideChar* documentName, xml::LoadContext& load);
 

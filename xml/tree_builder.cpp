@@ -1,0 +1,214 @@
+#include "xml/tree_builder.h"
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "xml/load_context.h"
+#include "xml/node.h"
+#include "xml/parser.h"
+#include "xml/reader/element_builder.h"
+#include "xml/reader/messages.h"
+#include "xml/reader/reader.h"
+
+namespace detail {
+
+class TreeBuilder {
+public:
+    TreeBuilder(CXmlParser* owner, IXmlResolver* resolver, const WideChar* documentName, xml::LoadContext& load)
+        : owner(owner), resolver(resolver), documentName(documentName), load(load), nodes(owner->nodes) {}
+
+    CXmlParserNode* build(const char* begin, const char* end) {
+        xml::CXmlReader<const char*> reader(begin, end);
+        if (!reader.next()) return nullptr;
+        if (reader.getTokenType() != xml::TokenType::ElementStart)
+            xml::messages::fail(xml::messages::kNoRoot, reader.getTokenPos());
+        CXmlParserNode* root = readTree(reader);
+        const xml::SourcePos lastToken = reader.getTokenPos();
+        if (reader.next()) xml::messages::fail(xml::messages::kMoreThanOneRoot, lastToken);
+        expandReferences();
+        return root;
+    }
+
+private:
+    // An element whose end tag is still to come. Elements inside a "refer" are read for their
+    // syntax only: they have no node and keep their name here for the end tag.
+    struct Open {
+        CXmlParserNode* node;        // null inside a "refer"
+        xml::SourcePos position;
+        std::size_t firstChild;      // where its children begin in `children`
+        bool hadChild = false;       // a text or element came already
+        bool firstChildIsText = false;
+        std::size_t firstReferSlot = 0;  // where its references begin in `referSlots`
+        WideString skippedName;
+    };
+    // A "refer" child, expanded once the document is read.
+    struct Refer {
+        CXmlParserNode* parent;
+        xml::SourcePos position;
+        std::optional<WideString> fileName;
+        std::optional<WideString> path;
+        bool keepText;
+        std::uint64_t parsedBefore;  // nodes built before it, in document order
+        std::size_t firstCopy = 0;
+        std::size_t copies = 0;
+    };
+    // A node with references among its children: its children, a null for each reference, wait
+    // for the copies.
+    struct Waiting {
+        CXmlParserNode* node;
+        std::vector<CXmlParserNode*> children;
+        std::vector<std::size_t> refers;  // indices into `refers`, one for each null
+    };
+
+    bool isRefer(const WideString& name) const { return name == referName; }
+
+    CXmlParserNode* readTree(xml::CXmlReader<const char*>& reader) {
+        CXmlParserNode* root = openElement(reader, false);
+        while (!open.empty()) {
+            Open& top = open.back();
+            if (!reader.next()) xml::messages::failEndTag(true, top.position, reader.getTokenPos());
+            switch (reader.getTokenType()) {
+            case xml::TokenType::Text:
+                if (!top.hadChild) {
+                    top.hadChild = true;
+                    top.firstChildIsText = true;
+                    if (top.node) top.node->text = SharedString(reader.getText());
+                }
+                break;
+            case xml::TokenType::ElementStart:
+                openElement(reader, true);
+                break;
+            case xml::TokenType::ElementEnd:
+                closeElement(reader);
+                break;
+            case xml::TokenType::Comment:
+            case xml::TokenType::None:
+                break;
+            }
+        }
+        return root;
+    }
+
+    // At an ElementStart: checks the depth, reads the attributes, and builds the node unless the
+    // element is a reference or lies inside one.
+    CXmlParserNode* openElement(xml::CXmlReader<const char*>& reader, bool hasParent) {
+        const xml::SourcePos position = reader.getTokenPos();
+        if (open.size() + 1 > static_cast<std::size_t>(xml::kMaxElementDepth))
+            xml::messages::fail(xml::messages::kNestingTooDeep, position);
+        const bool skipped = hasParent && (!open.back().node || isRefer(reader.getText()));
+        const SharedString name = skipped ? SharedString() : names.get(reader.getText());
+        WideString skippedName = skipped ? reader.getText() : WideString();
+        const std::size_t count = readAttributes(reader);
+        CXmlParserNode* node = nullptr;
+        if (hasParent) {
+            Open& parent = open.back();
+            const bool keepText = parent.firstChildIsText;
+            parent.hadChild = true;
+            if (parent.node && skipped) {  // a reference of the parent's
+                referSlots.push_back(refers.size());
+                refers.push_back({parent.node, position, attribute(fileNameAttribute, count), attribute(pathAttribute, count),
+                                  keepText, built});
+                children.push_back(nullptr);
+            }
+        }
+        if (!skipped) {
+            node = nodes.make(owner, name, attributes.data(), count);
+            ++built;
+            if (hasParent) children.push_back(node);
+        }
+        open.push_back({node, position, children.size(), false, false, referSlots.size(), std::move(skippedName)});
+        return node;
+    }
+
+    std::size_t readAttributes(xml::CXmlReader<const char*>& reader) {
+        std::size_t count = 0;
+        for (;;) {
+            if (count == attributes.size()) attributes.emplace_back(WideString(), WideString(), false);
+            xml::CXmlAttribute& next = attributes[count];
+            if (!reader.nextAttribute(next.name, next.value)) return count;
+            ++count;
+        }
+    }
+
+    // The value of the first attribute of that name, as the model's lookup finds it.
+    std::optional<WideString> attribute(const WideString& wanted, std::size_t count) const {
+        for (std::size_t i = 0; i < count; ++i)
+            if (attributes[i].name == wanted) return attributes[i].value;
+        return std::nullopt;
+    }
+
+    void closeElement(xml::CXmlReader<const char*>& reader) {
+        Open& top = open.back();
+        const WideStringView endName(reader.getText());
+        if (top.node ? endName != top.node->name.view() : endName != WideStringView(top.skippedName))
+            xml::messages::failEndTag(false, top.position, reader.getTokenPos());
+        if (top.node) {
+            CXmlParserNode* const* first = children.data() + top.firstChild;
+            CXmlParserNode* const* last = children.data() + children.size();
+            if (referSlots.size() > top.firstReferSlot)
+                waiting.push_back({top.node, std::vector<CXmlParserNode*>(first, last),
+                                   std::vector<std::size_t>(referSlots.begin() + static_cast<std::ptrdiff_t>(top.firstReferSlot), referSlots.end())});
+            else
+                top.node->adopt(first, last);
+            children.resize(top.firstChild);
+            referSlots.resize(top.firstReferSlot);
+        }
+        open.pop_back();
+    }
+
+    // In document order, as the two stages expand them; the bound sees the parsed nodes as it
+    // would there, counted up to each reference.
+    void expandReferences() {
+        std::uint64_t counted = 0;
+        for (Refer& refer : refers) {
+            for (; counted < refer.parsedBefore; ++counted) load.countParsed();
+            const CXmlParserNode::ReferenceSite site{refer.position, refer.fileName ? &*refer.fileName : nullptr,
+                                                     refer.path ? &*refer.path : nullptr};
+            refer.firstCopy = copies.size();
+            refer.parent->expandReference(site, refer.keepText, resolver, documentName, load, copies);
+            refer.copies = copies.size() - refer.firstCopy;
+        }
+        for (; counted < built; ++counted) load.countParsed();
+        std::vector<CXmlParserNode*> merged;
+        for (const Waiting& node : waiting) {
+            merged.clear();
+            auto nextRefer = node.refers.begin();
+            for (CXmlParserNode* child : node.children) {
+                if (child) {
+                    merged.push_back(child);
+                    continue;
+                }
+                const Refer& refer = refers[*nextRefer++];
+                merged.insert(merged.end(), copies.begin() + static_cast<std::ptrdiff_t>(refer.firstCopy),
+                              copies.begin() + static_cast<std::ptrdiff_t>(refer.firstCopy + refer.copies));
+            }
+            node.node->adopt(merged.data(), merged.data() + merged.size());
+        }
+    }
+
+    CXmlParser* owner;
+    IXmlResolver* resolver;
+    const WideChar* documentName;
+    xml::LoadContext& load;
+    NodeArena& nodes;
+    NameCache names;
+    const WideString referName = widen("refer");
+    const WideString fileNameAttribute = widen("filename");
+    const WideString pathAttribute = widen("path");
+    std::vector<Open> open;
+    std::vector<CXmlParserNode*> children;  // of every open element, as a stack
+    std::vector<xml::CXmlAttribute> attributes;  // scratch, reused by every element
+    std::vector<Refer> refers;
+    std::vector<std::size_t> referSlots;  // the references of every open element, as a stack
+    std::vector<Waiting> waiting;
+    std::vector<CXmlParserNode*> copies;
+    std::uint64_t built = 0;
+};
+
+CXmlParserNode* buildTree(CXmlParser* owner, const char* begin, const char* end, IXmlResolver* resolver,
+                          const WideChar* documentName, xml::LoadContext& load) {
+    return TreeBuilder(owner, resolver, documentName, load).build(begin, end);
+}
+
+}  // namespace detail
