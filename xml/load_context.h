@@ -43,6 +43,8 @@ public:
     LoadContext(const LoadContext&) = delete;
     LoadContext& operator=(const LoadContext&) = delete;
 
+    bool twoStages = false;  // its documents are built through the document model
+
     void countParsed() noexcept { ++parsedNodes; }
     // False when this copy crosses the bound.
     bool countCopy() noexcept {

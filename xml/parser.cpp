@@ -11,8 +11,15 @@
 
 // This library's resolver takes part in the load (one parse per file, the bound on copies);
 // another resolver is asked as it is, and only the copies of what it returns are counted.
-CXmlParser::CXmlParser(const char* text, IXmlResolver* resolver, const WideChar* documentName) {
+CXmlParser::CXmlParser(const char* text, IXmlResolver* resolver, const WideChar* documentName)
+    : CXmlParser(text, resolver, documentName, false) {}
+
+CXmlParser::CXmlParser(TwoStages, const char* text, IXmlResolver* resolver, const WideChar* documentName)
+    : CXmlParser(text, resolver, documentName, true) {}
+
+CXmlParser::CXmlParser(const char* text, IXmlResolver* resolver, const WideChar* documentName, bool twoStages) {
     xml::LoadContext load;
+    load.twoStages = twoStages;
     if (const auto* standard = dynamic_cast<const CStdXmlResolver2*>(resolver)) {
         CStdXmlResolver2 inLoad = standard->inLoad(load);
         build(text, &inLoad, documentName, load);
@@ -25,10 +32,17 @@ CXmlParser::CXmlParser(const char* text, IXmlResolver* resolver, const WideChar*
     build(text, resolver, documentName, load);
 }
 
-// One pass from the reader's tokens to the node tree (xml/tree_builder.h), with the outcome of
-// the two stages: CXmlDocument::parse, then the node constructor from the model's root.
+// One pass from the reader's tokens to the node tree (xml/tree_builder.h), or the two stages
+// it stands for: CXmlDocument::parse, then the node constructor from the model's root.
 void CXmlParser::build(const char* text, IXmlResolver* resolver, const WideChar* documentName, xml::LoadContext& load) {
-    root = detail::buildTree(this, text, text + std::strlen(text), resolver, documentName, load);
+    const char* end = text + std::strlen(text);
+    if (!load.twoStages) {
+        root = detail::buildTree(this, text, end, resolver, documentName, load);
+    } else {
+        xml::CXmlDocument document;  // the model tree goes with it on every way out
+        document.parse(text, end);
+        if (document.root) root = nodes.make(this, std::move(*document.root), resolver, documentName, load);
+    }
     if (!root) throw InitError(widen("malformed Xml document"));
 }
 

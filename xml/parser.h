@@ -36,6 +36,12 @@ public:
     // bounded together (xml/load_context.h). Throws xml::parse_error, InitError or an allocation
     // failure; no parser exists then.
     CXmlParser(const char* text, IXmlResolver* resolver, const WideChar* documentName);
+    // The same load in the two stages that the constructor above does in one pass: the document
+    // model first (CXmlDocument::parse), then the node tree from it, for this document and every
+    // document its references bring in. Slower; the reference that the one pass is checked
+    // against.
+    struct TwoStages {};
+    CXmlParser(TwoStages, const char* text, IXmlResolver* resolver, const WideChar* documentName);
     ~CXmlParser();
     CXmlParser(const CXmlParser&) = delete;
     CXmlParser& operator=(const CXmlParser&) = delete;
@@ -48,6 +54,7 @@ private:
     friend class CStdXmlResolver2;  // parses referenced documents as part of the load
     friend class detail::CXmlParserNode;  // builds its nodes in `nodes`
     friend class detail::TreeBuilder;     // likewise
+    CXmlParser(const char* text, IXmlResolver* resolver, const WideChar* documentName, bool twoStages);
     CXmlParser(const char* text, IXmlResolver* resolver, const WideChar* documentName, xml::LoadContext& load);
     void build(const char* text, IXmlResolver* resolver, const WideChar* documentName, xml::LoadContext& load);
 
