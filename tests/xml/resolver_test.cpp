@@ -93,15 +93,22 @@ protected:
         return result;
     }
 
-    // A document parsed with a resolver rooted at `primary`, or "!" and the error.
+    // A document parsed with a resolver rooted at `primary`, or "!" and the error; the one-pass
+    // load and the two stages must agree.
     std::string parse(const std::string& text, const char* primary = "", const WideChar* name = nullptr) {
         CStdXmlResolver2 resolver(folder.path(primary).c_str(), nullptr);
-        try {
-            CXmlParser parser(text.c_str(), &resolver, name);
-            return trace::nodes(*parser.getRoot());
-        } catch (const std::exception& error) {
-            return std::string("!") + error.what();
-        }
+        const auto outcome = [&](auto load) {
+            try {
+                return trace::nodes(*load()->getRoot());
+            } catch (const std::exception& error) {
+                return std::string("!") + error.what();
+            }
+        };
+        const std::string onePass = outcome([&] { return std::make_unique<CXmlParser>(text.c_str(), &resolver, name); });
+        EXPECT_EQ(onePass, outcome([&] {
+                      return std::make_unique<CXmlParser>(CXmlParser::TwoStages{}, text.c_str(), &resolver, name);
+                  })) << text;
+        return onePass;
     }
 
     std::string where(const char* relative) { return slashed(folder.path(relative)); }
@@ -157,6 +164,12 @@ TEST_F(Resolver, ReferencesBringInChildrenAndText) {
         {"<a><refer filename='lib.xml' path='group/item' extra='1'><ignored/></refer></a>", "<a/>"},
         {"<a><refer filename='lib.xml' path='/group\\\\item//'/><z/></a>", "<a> <z/> </a>"},
         {"<a><refer filename='other.xml' path='x'/></a>", "<a/>"},
+        // Copies take each reference's place, also between references of nested elements.
+        {"<a><refer filename='lib.xml' path='group'/><b><refer filename='other.xml'/>bt</b><refer filename='other.xml'/></a>",
+         "<a \"othertext\"> <item id=\"2\"/> <b \"othertext\"> <x/> </b> <x/> </a>"},
+        // A root named "refer" is an element like any other; a reference inside a reference is not read.
+        {"<refer filename='lib.xml'><refer filename='lib.xml' path='group'><refer filename='other.xml'/></refer></refer>",
+         "<refer filename=\"lib.xml\"> <item id=\"2\"/> </refer>"},
     };
     for (const auto& c : cases) EXPECT_EQ(parse(c.document), c.nodes) << c.document;
 }
@@ -175,6 +188,9 @@ TEST_F(Resolver, ReferenceErrorsNameWhereTheyStand) {
               "!can't resolve reference in \"<source>\" at row: 1, column: 4, reason:\n"
               "can't resolve reference in \"" + where("outer.xml") + "\" at row: 2, column: 3, reason:\n"
               "can't open file \"" + missing + "\"");
+    // References are expanded once the whole document is read: a syntax error after one wins.
+    EXPECT_EQ(parse("<a><refer filename='missing.xml'/>\n<b></a>"),
+              "!invalid ending tag found for element at row: 2, column: 1 at row: 2, column: 4");
     for (const char* document : {"<a><refer filename='lib.xml'/></a>", "<a><refer/></a>"}) {
         try {
             CXmlParser parser(document, nullptr, W("n.xml").c_str());
