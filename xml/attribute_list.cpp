@@ -11,10 +11,10 @@ std::size_t AttributeList::blockBytes(const Header& header) {
     return sizeof(Header) + header.count * sizeof(Entry) + header.units * sizeof(WideChar);
 }
 
-AttributeList::AttributeList(const std::vector<xml::CXmlAttribute>& attributes)
-    : AttributeList(attributes.data(), attributes.size()) {}
+AttributeList::AttributeList(const std::vector<xml::CXmlAttribute>& attributes, NodeArena& arena)
+    : AttributeList(attributes.data(), attributes.size(), arena) {}
 
-AttributeList::AttributeList(const xml::CXmlAttribute* first, std::size_t count) {
+AttributeList::AttributeList(const xml::CXmlAttribute* first, std::size_t count, NodeArena& arena) {
     if (count == 0) return;
     const xml::CXmlAttribute* const last = first + count;
     std::size_t units = 0;
@@ -24,7 +24,7 @@ AttributeList::AttributeList(const xml::CXmlAttribute* first, std::size_t count)
         units > std::numeric_limits<std::uint32_t>::max() / sizeof(WideChar))
         throw std::length_error("attributes too long");
     const Header header{static_cast<std::uint32_t>(count), static_cast<std::uint32_t>(units)};
-    block = static_cast<Header*>(::operator new(blockBytes(header)));
+    block = static_cast<Header*>(arena.bytes(blockBytes(header)));
     *block = header;
     auto* entry = reinterpret_cast<Entry*>(block + 1);
     auto* to = reinterpret_cast<WideChar*>(entry + header.count);
@@ -43,14 +43,12 @@ AttributeList::AttributeList(const xml::CXmlAttribute* first, std::size_t count)
     }
 }
 
-AttributeList::AttributeList(const AttributeList& other) {
+AttributeList::AttributeList(const AttributeList& other, NodeArena& arena) {
     if (!other.block) return;
     const std::size_t bytes = blockBytes(*other.block);
-    block = static_cast<Header*>(::operator new(bytes));
+    block = static_cast<Header*>(arena.bytes(bytes));
     std::memcpy(block, other.block, bytes);
 }
-
-AttributeList::~AttributeList() { ::operator delete(block); }
 
 std::uint32_t AttributeList::size() const noexcept { return block ? block->count : 0; }
 

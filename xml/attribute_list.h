@@ -5,21 +5,23 @@
 
 #include "boundary/wide_string.h"
 #include "xml/model.h"
+#include "xml/node_arena.h"
 
 namespace detail {
 
-// The attributes of one node, names and values in document order, in a single heap block: a
-// small header, a table of entries, then the zero-terminated names and values the entries
-// locate. One allocation per node instead of two strings per attribute; a copy for another
-// document is one block copy. Immutable once built.
+// The attributes of one node, names and values in document order, in a single block of its
+// document's arena: a small header, a table of entries, then the zero-terminated names and
+// values the entries locate. No allocation of its own, and nothing to free: the block goes with
+// the arena. A copy for another document is one block copy into that document's arena.
+// Immutable once built.
 class AttributeList {
 public:
     AttributeList() noexcept = default;  // no attributes
-    explicit AttributeList(const std::vector<xml::CXmlAttribute>& attributes);
-    AttributeList(const xml::CXmlAttribute* first, std::size_t count);
-    AttributeList(const AttributeList& other);
+    AttributeList(const std::vector<xml::CXmlAttribute>& attributes, NodeArena& arena);
+    AttributeList(const xml::CXmlAttribute* first, std::size_t count, NodeArena& arena);
+    AttributeList(const AttributeList& other, NodeArena& arena);
+    AttributeList(const AttributeList&) = delete;
     AttributeList& operator=(const AttributeList&) = delete;
-    ~AttributeList();
 
     std::uint32_t size() const noexcept;
     // Both are followed by a zero unit.

@@ -81,24 +81,24 @@ std::vector<xml::CXmlAttribute> attributesOf(IXmlReaderNode& node) {
 }  // namespace
 
 CXmlParserNode::CXmlParserNode(CXmlParser* owner, xml::CXmlNodeElement& element, NameCache& names)
-    : owner(owner), name(names.get(element.name)), attributes(element.attributes) {
+    : owner(owner), name(names.get(element.name)), attributes(element.attributes, arena()) {
     const xml::CXmlNode* first = element.firstChild();
     if (first && first->kind() == xml::TextNode) text = SharedString(first->asText()->text);
 }
 
 CXmlParserNode::CXmlParserNode(CXmlParser* owner, SharedString name, const xml::CXmlAttribute* attributes,
                                std::size_t count)
-    : owner(owner), name(std::move(name)), attributes(attributes, count) {}
+    : owner(owner), name(std::move(name)), attributes(attributes, count, arena()) {}
 
 CXmlParserNode::CXmlParserNode(CXmlParser* owner, const CXmlParserNode& source, Shallow)
-    : owner(owner), name(source.name), text(source.text), attributes(source.attributes) {
+    : owner(owner), name(source.name), text(source.text), attributes(source.attributes, arena()) {
 }
 
 CXmlParserNode::CXmlParserNode(CXmlParser* owner, IXmlReaderNode& source, Shallow)
     : owner(owner),
       name(nameOf(source)),
       text(source.getText() ? WideStringView(source.getText()) : WideStringView()),
-      attributes(attributesOf(source)) {}
+      attributes(attributesOf(source), arena()) {}
 
 CXmlParserNode::CXmlParserNode(CXmlParser* owner, xml::CXmlNodeElement&& element, IXmlResolver* resolver,
                                const WideChar* documentName, xml::LoadContext& load)

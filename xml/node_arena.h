@@ -6,10 +6,10 @@ namespace detail {
 
 class CXmlParserNode;
 
-// The memory of one document's nodes and of their tables of children, taken from the heap in
-// blocks and given back all at once with the document: a node is never freed on its own. A tree
-// then costs a heap call per block rather than two or three per node, its nodes lie in the order
-// they were built, and destroying it walks no tree, however deep.
+// The memory of one document's nodes, their tables of children and their attributes, taken from
+// the heap in blocks and given back all at once with the document: a node is never freed on its
+// own. A tree then costs a heap call per block rather than several per node, its nodes lie in
+// the order they were built, and destroying it walks no tree, however deep.
 class NodeArena {
 public:
     NodeArena() = default;
@@ -23,6 +23,8 @@ public:
     CXmlParserNode* make(Args&&... args);
     // Room for `count` pointers to children, not initialised.
     CXmlParserNode** table(std::size_t count);
+    // Room for other data of the document's nodes, aligned for pointers, not initialised.
+    void* bytes(std::size_t count) { return allocate(count); }
 
 private:
     struct Block {
