@@ -5,18 +5,20 @@
 #include <cstdint>
 
 #include "boundary/wide_string.h"
-#include "xml/shared_string.h"
+#include "xml/arena_text.h"
 
 namespace detail {
 
 // Element names repeat all through a document, so while one tree is built equal names share one
-// string. The cache is a direct-mapped table of recently seen names: a hit costs a hash and a
-// comparison instead of an allocation, a miss replaces the slot's name.
+// string in its arena. The cache is a direct-mapped table of recently seen names: a hit costs a
+// hash and a comparison instead of a copy, a miss puts the name in the arena and in the slot.
 class NameCache {
 public:
-    SharedString get(WideStringView name) {
-        SharedString& slot = slots[slotOf(name)];
-        if (slot.view() != name) slot = SharedString(name);
+    explicit NameCache(NodeArena& arena) : arena(arena) {}
+
+    ArenaText get(WideStringView name) {
+        ArenaText& slot = slots[slotOf(name)];
+        if (slot.view() != name) slot = ArenaText(name, arena);
         return slot;
     }
 
@@ -29,7 +31,8 @@ private:
         return (hash ^ (hash >> 16)) % kSlots;
     }
 
-    std::array<SharedString, kSlots> slots;
+    NodeArena& arena;
+    std::array<ArenaText, kSlots> slots;
 };
 
 }  // namespace detail

@@ -83,26 +83,29 @@ std::vector<xml::CXmlAttribute> attributesOf(IXmlReaderNode& node) {
 CXmlParserNode::CXmlParserNode(CXmlParser* owner, xml::CXmlNodeElement& element, NameCache& names)
     : owner(owner), name(names.get(element.name)), attributes(element.attributes, arena()) {
     const xml::CXmlNode* first = element.firstChild();
-    if (first && first->kind() == xml::TextNode) text = SharedString(first->asText()->text);
+    if (first && first->kind() == xml::TextNode) text = ArenaText(first->asText()->text, arena());
 }
 
-CXmlParserNode::CXmlParserNode(CXmlParser* owner, SharedString name, const xml::CXmlAttribute* attributes,
+CXmlParserNode::CXmlParserNode(CXmlParser* owner, ArenaText name, const xml::CXmlAttribute* attributes,
                                std::size_t count)
-    : owner(owner), name(std::move(name)), attributes(attributes, count, arena()) {}
+    : owner(owner), name(name), attributes(attributes, count, arena()) {}
 
 CXmlParserNode::CXmlParserNode(CXmlParser* owner, const CXmlParserNode& source, Shallow)
-    : owner(owner), name(source.name), text(source.text), attributes(source.attributes, arena()) {
+    : owner(owner),
+      name(source.name.view(), arena()),
+      text(source.text.view(), arena()),
+      attributes(source.attributes, arena()) {
 }
 
 CXmlParserNode::CXmlParserNode(CXmlParser* owner, IXmlReaderNode& source, Shallow)
     : owner(owner),
-      name(nameOf(source)),
-      text(source.getText() ? WideStringView(source.getText()) : WideStringView()),
+      name(nameOf(source), arena()),
+      text(source.getText() ? WideStringView(source.getText()) : WideStringView(), arena()),
       attributes(attributesOf(source), arena()) {}
 
 CXmlParserNode::CXmlParserNode(CXmlParser* owner, xml::CXmlNodeElement&& element, IXmlResolver* resolver,
                                const WideChar* documentName, xml::LoadContext& load)
-    : CXmlParserNode(owner, element, resolver, documentName, load, NameCache()) {}
+    : CXmlParserNode(owner, element, resolver, documentName, load, NameCache(owner->nodes)) {}
 
 CXmlParserNode::CXmlParserNode(CXmlParser* owner, xml::CXmlNodeElement& element, IXmlResolver* resolver,
                                const WideChar* documentName, xml::LoadContext& load, NameCache&& names)
@@ -227,10 +230,10 @@ void CXmlParserNode::expandReference(const ReferenceSite& refer, bool keepText, 
     try {
         if (isOwnKind(*selected)) {
             const auto& source = *static_cast<const CXmlParserNode*>(selected);
-            if (!keepText) text = source.text;
+            if (!keepText) text = ArenaText(source.text.view(), arena());
             for (const CXmlParserNode* child : source.children) siblings.push_back(arena().make(owner, *child, load));
         } else {  // a resolver of the module's own: its nodes are read through their interface
-            if (!keepText) text = SharedString(selected->getText() ? WideStringView(selected->getText()) : WideStringView());
+            if (!keepText) text = ArenaText(selected->getText() ? WideStringView(selected->getText()) : WideStringView(), arena());
             const std::uint32_t count = selected->getChildCount();
             for (std::uint32_t i = 0; i < count; ++i)
                 if (IXmlReaderNode* child = selected->getChild(static_cast<std::int32_t>(i)))

@@ -2,16 +2,17 @@
 
 #include <cstdint>
 #include <new>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
 #include "boundary/xml_reader.h"
 #include "boundary/xml_resolver.h"
+#include "xml/arena_text.h"
 #include "xml/attribute_list.h"
 #include "xml/model.h"
 #include "xml/name_cache.h"
 #include "xml/node_arena.h"
-#include "xml/shared_string.h"
 
 class CXmlParser;
 
@@ -38,13 +39,13 @@ public:
     // which are CXmlParser::InitError. The nodes built and copied are counted in `load`.
     CXmlParserNode(CXmlParser* owner, xml::CXmlNodeElement&& element, IXmlResolver* resolver,
                    const WideChar* documentName, xml::LoadContext& load);
-    // Deep copies for the document `owner`: from one of this library's nodes, whose name and
-    // text are shared, or from any other through the node interface. Each node copied is
+    // Deep copies for the document `owner`, into its arena: from one of this library's nodes or
+    // from any other through the node interface. Each node copied is
     // counted in `load`; the copy that crosses its bound throws TooLarge.
     struct TooLarge {};
     CXmlParserNode(CXmlParser* owner, const CXmlParserNode& source, xml::LoadContext& load);
     CXmlParserNode(CXmlParser* owner, IXmlReaderNode& source, xml::LoadContext& load);
-    ~CXmlParserNode() = default;  // the children belong to the arena, not to their parent
+    ~CXmlParserNode() = default;  // trivial: strings, attributes and children are the arena's
     CXmlParserNode(const CXmlParserNode&) = delete;
     CXmlParserNode& operator=(const CXmlParserNode&) = delete;
 
@@ -115,7 +116,7 @@ private:
     CXmlParserNode(CXmlParser* owner, const CXmlParserNode& source, Shallow);
     CXmlParserNode(CXmlParser* owner, IXmlReaderNode& source, Shallow);
     // Name and attributes from the reader; the text and the children are left to the caller.
-    CXmlParserNode(CXmlParser* owner, SharedString name, const xml::CXmlAttribute* attributes, std::size_t count);
+    CXmlParserNode(CXmlParser* owner, ArenaText name, const xml::CXmlAttribute* attributes, std::size_t count);
 
     // A "refer" element as its expansion reads it.
     struct ReferenceSite {
@@ -137,20 +138,17 @@ private:
     bool isAttributeIndex(std::int32_t index) const;
 
     CXmlParser* owner;  // the document the node belongs to; not owning
-    SharedString name;
-    SharedString text;
+    ArenaText name;
+    ArenaText text;
     Children children;
     AttributeList attributes;
 };
 
 template <class... Args>
 CXmlParserNode* NodeArena::make(Args&&... args) {
-    static_assert(alignof(CXmlParserNode) <= alignof(Made) && sizeof(Made) % alignof(CXmlParserNode) == 0,
-                  "a node must follow its chain link without padding");
-    void* room = allocate(sizeof(Made) + sizeof(CXmlParserNode));
-    auto* node = new (static_cast<Made*>(room) + 1) CXmlParserNode(std::forward<Args>(args)...);
-    madeAt(room);
-    return node;
+    static_assert(std::is_trivially_destructible_v<CXmlParserNode>, "the arena destroys no node");
+    static_assert(alignof(CXmlParserNode) <= alignof(void*), "the arena aligns for pointers");
+    return new (allocate(sizeof(CXmlParserNode))) CXmlParserNode(std::forward<Args>(args)...);
 }
 
 }  // namespace detail

@@ -18,11 +18,6 @@ std::size_t roundUp(std::size_t bytes) { return (bytes + kAlignment - 1) / kAlig
 }  // namespace
 
 NodeArena::~NodeArena() {
-    for (Made* made = lastMade; made;) {
-        Made* previous = made->previous;
-        reinterpret_cast<CXmlParserNode*>(made + 1)->~CXmlParserNode();
-        made = previous;
-    }
     for (Block* block = lastBlock; block;) {
         Block* previous = block->previous;
         ::operator delete(block);
@@ -50,10 +45,6 @@ void* NodeArena::allocate(std::size_t bytes) {
     next += bytes;
     nextBytes -= bytes;
     return room;
-}
-
-void NodeArena::madeAt(void* room) noexcept {
-    lastMade = new (room) Made{lastMade};
 }
 
 }  // namespace detail

@@ -13,12 +13,12 @@ class CXmlParserNode;
 class NodeArena {
 public:
     NodeArena() = default;
-    ~NodeArena();  // destroys every node made here, the last made first, then frees the blocks
+    ~NodeArena();  // frees the blocks; what lies in them needs no destruction
     NodeArena(const NodeArena&) = delete;
     NodeArena& operator=(const NodeArena&) = delete;
 
-    // A node constructed here (defined in xml/node.h). A constructor that throws leaves nothing
-    // to destroy; its room stays unused until the arena goes.
+    // A node constructed here (defined in xml/node.h). A constructor that throws leaves its room
+    // unused until the arena goes.
     template <class... Args>
     CXmlParserNode* make(Args&&... args);
     // Room for `count` pointers to children, not initialised.
@@ -30,19 +30,13 @@ private:
     struct Block {
         Block* previous;
     };
-    // Precedes every node made here and chains them for destruction.
-    struct Made {
-        Made* previous;
-    };
 
     void* allocate(std::size_t bytes);
-    void madeAt(void* room) noexcept;
 
     Block* lastBlock = nullptr;
     unsigned char* next = nullptr;
     std::size_t nextBytes = 0;
     std::size_t nextBlockBytes = 1024;
-    Made* lastMade = nullptr;
 };
 
 }  // namespace detail

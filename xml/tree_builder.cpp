@@ -16,7 +16,7 @@ namespace detail {
 class TreeBuilder {
 public:
     TreeBuilder(CXmlParser* owner, IXmlResolver* resolver, const WideChar* documentName, xml::LoadContext& load)
-        : owner(owner), resolver(resolver), documentName(documentName), load(load), nodes(owner->nodes) {}
+        : owner(owner), resolver(resolver), documentName(documentName), load(load), nodes(owner->nodes), names(nodes) {}
 
     CXmlParserNode* build(const char* begin, const char* end) {
         xml::CXmlReader<const char*> reader(begin, end);
@@ -73,7 +73,7 @@ private:
                 if (!top.hadChild) {
                     top.hadChild = true;
                     top.firstChildIsText = true;
-                    if (top.node) top.node->text = SharedString(reader.getText());
+                    if (top.node) top.node->text = ArenaText(reader.getText(), nodes);
                 }
                 break;
             case xml::TokenType::ElementStart:
@@ -97,7 +97,7 @@ private:
         if (open.size() + 1 > static_cast<std::size_t>(xml::kMaxElementDepth))
             xml::messages::fail(xml::messages::kNestingTooDeep, position);
         const bool skipped = hasParent && (!open.back().node || isRefer(reader.getText()));
-        const SharedString name = skipped ? SharedString() : names.get(reader.getText());
+        const ArenaText name = skipped ? ArenaText() : names.get(reader.getText());
         WideString skippedName = skipped ? reader.getText() : WideString();
         const std::size_t count = readAttributes(reader);
         CXmlParserNode* node = nullptr;
