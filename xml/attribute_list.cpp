@@ -15,11 +15,22 @@ AttributeList::AttributeList(const std::vector<xml::CXmlAttribute>& attributes, 
     : AttributeList(attributes.data(), attributes.size(), arena) {}
 
 AttributeList::AttributeList(const xml::CXmlAttribute* first, std::size_t count, NodeArena& arena) {
+    const auto text = [](const WideString& wide) { return AttributeText{nullptr, wide.data(), wide.size()}; };
+    build(count, arena, [&](std::size_t i) { return AttributeParts{text(first[i].name), text(first[i].value)}; });
+}
+
+AttributeList::AttributeList(const AttributeParts* first, std::size_t count, NodeArena& arena) {
+    build(count, arena, [&](std::size_t i) { return first[i]; });
+}
+
+template <class PartsAt>
+void AttributeList::build(std::size_t count, NodeArena& arena, PartsAt partsAt) {
     if (count == 0) return;
-    const xml::CXmlAttribute* const last = first + count;
     std::size_t units = 0;
-    for (const xml::CXmlAttribute* attribute = first; attribute != last; ++attribute)
-        units += attribute->name.size() + attribute->value.size() + 2;
+    for (std::size_t i = 0; i < count; ++i) {
+        const AttributeParts parts = partsAt(i);
+        units += parts.name.length + parts.value.length + 2;
+    }
     if (count > std::numeric_limits<std::uint32_t>::max() / sizeof(Entry) ||
         units > std::numeric_limits<std::uint32_t>::max() / sizeof(WideChar))
         throw std::length_error("attributes too long");
@@ -29,16 +40,22 @@ AttributeList::AttributeList(const xml::CXmlAttribute* first, std::size_t count,
     auto* entry = reinterpret_cast<Entry*>(block + 1);
     auto* to = reinterpret_cast<WideChar*>(entry + header.count);
     std::uint32_t offset = 0;
-    const auto place = [&](const WideString& text, std::uint32_t& where, std::uint32_t& length) {
+    const auto place = [&](const AttributeText& text, std::uint32_t& where, std::uint32_t& length) {
         where = offset;
-        length = static_cast<std::uint32_t>(text.size());
-        std::memcpy(to + offset, text.data(), text.size() * sizeof(WideChar));
-        to[offset + length] = 0;
+        length = static_cast<std::uint32_t>(text.length);
+        WideChar* into = to + offset;
+        if (text.bytes) {
+            for (std::size_t i = 0; i < text.length; ++i) into[i] = static_cast<unsigned char>(text.bytes[i]);
+        } else {
+            std::memcpy(into, text.units, text.length * sizeof(WideChar));
+        }
+        into[length] = 0;
         offset += length + 1;
     };
-    for (const xml::CXmlAttribute* attribute = first; attribute != last; ++attribute) {
-        place(attribute->name, entry->nameOffset, entry->nameLength);
-        place(attribute->value, entry->valueOffset, entry->valueLength);
+    for (std::size_t i = 0; i < count; ++i) {
+        const AttributeParts parts = partsAt(i);
+        place(parts.name, entry->nameOffset, entry->nameLength);
+        place(parts.value, entry->valueOffset, entry->valueLength);
         ++entry;
     }
 }

@@ -9,6 +9,18 @@
 
 namespace detail {
 
+// An attribute's name or value as a builder holds it: plain ASCII bytes of the input, one a
+// character, or wide code units.
+struct AttributeText {
+    const char* bytes;       // when not null, `length` bytes
+    const WideChar* units;   // otherwise `length` code units
+    std::size_t length;
+};
+struct AttributeParts {
+    AttributeText name;
+    AttributeText value;
+};
+
 // The attributes of one node, names and values in document order, in a single block of its
 // document's arena: a small header, a table of entries, then the zero-terminated names and
 // values the entries locate. No allocation of its own, and nothing to free: the block goes with
@@ -19,6 +31,7 @@ public:
     AttributeList() noexcept = default;  // no attributes
     AttributeList(const std::vector<xml::CXmlAttribute>& attributes, NodeArena& arena);
     AttributeList(const xml::CXmlAttribute* first, std::size_t count, NodeArena& arena);
+    AttributeList(const AttributeParts* first, std::size_t count, NodeArena& arena);
     AttributeList(const AttributeList& other, NodeArena& arena);
     AttributeList(const AttributeList&) = delete;
     AttributeList& operator=(const AttributeList&) = delete;
@@ -41,6 +54,8 @@ private:
     };
 
     static std::size_t blockBytes(const Header& header);
+    template <class PartsAt>
+    void build(std::size_t count, NodeArena& arena, PartsAt partsAt);
     const Entry* entries() const noexcept;
     const WideChar* units() const noexcept;
 

@@ -86,7 +86,7 @@ CXmlParserNode::CXmlParserNode(CXmlParser* owner, xml::CXmlNodeElement& element,
     if (first && first->kind() == xml::TextNode) text = ArenaText(first->asText()->text, arena());
 }
 
-CXmlParserNode::CXmlParserNode(CXmlParser* owner, ArenaText name, const xml::CXmlAttribute* attributes,
+CXmlParserNode::CXmlParserNode(CXmlParser* owner, ArenaText name, const AttributeParts* attributes,
                                std::size_t count)
     : owner(owner), name(name), attributes(attributes, count, arena()) {}
 

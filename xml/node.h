@@ -116,7 +116,7 @@ private:
     CXmlParserNode(CXmlParser* owner, const CXmlParserNode& source, Shallow);
     CXmlParserNode(CXmlParser* owner, IXmlReaderNode& source, Shallow);
     // Name and attributes from the reader; the text and the children are left to the caller.
-    CXmlParserNode(CXmlParser* owner, ArenaText name, const xml::CXmlAttribute* attributes, std::size_t count);
+    CXmlParserNode(CXmlParser* owner, ArenaText name, const AttributeParts* attributes, std::size_t count);
 
     // A "refer" element as its expansion reads it.
     struct ReferenceSite {

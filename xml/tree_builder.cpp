@@ -121,20 +121,42 @@ private:
         return node;
     }
 
+    // Plain attributes stay bytes of the input until they are widened into the node's block;
+    // the others come through the reader's wide strings.
     std::size_t readAttributes(xml::CXmlReader<const char*>& reader) {
         std::size_t count = 0;
-        for (;;) {
-            if (count == attributes.size()) attributes.emplace_back(WideString(), WideString(), false);
-            xml::CXmlAttribute& next = attributes[count];
-            if (!reader.nextAttribute(next.name, next.value)) return count;
-            ++count;
+        std::size_t wide = 0;
+        for (;; ++count) {
+            if (count == attributes.size()) attributes.emplace_back();
+            const char *nameBegin, *nameEnd, *valueBegin, *valueEnd;
+            if (reader.nextPlainAttribute(nameBegin, nameEnd, valueBegin, valueEnd)) {
+                attributes[count] = {{nameBegin, nullptr, static_cast<std::size_t>(nameEnd - nameBegin)},
+                                     {valueBegin, nullptr, static_cast<std::size_t>(valueEnd - valueBegin)}};
+                continue;
+            }
+            if (wide == wideAttributes.size()) wideAttributes.emplace_back(WideString(), WideString(), false);
+            if (!reader.nextAttribute(wideAttributes[wide].name, wideAttributes[wide].value)) break;
+            attributes[count] = {{nullptr, nullptr, wide}, {nullptr, nullptr, wide}};  // located below
+            ++wide;
         }
+        // Only now, when `wideAttributes` grows no more, do its strings stay where they are.
+        for (std::size_t i = 0; i < count; ++i) {
+            AttributeParts& parts = attributes[i];
+            if (parts.name.bytes) continue;
+            const xml::CXmlAttribute& source = wideAttributes[parts.name.length];
+            parts = {{nullptr, source.name.data(), source.name.size()}, {nullptr, source.value.data(), source.value.size()}};
+        }
+        return count;
+    }
+
+    static WideString textOf(const AttributeText& text) {
+        return text.bytes ? WideString(text.bytes, text.bytes + text.length) : WideString(text.units, text.length);
     }
 
     // The value of the first attribute of that name, as the model's lookup finds it.
     std::optional<WideString> attribute(const WideString& wanted, std::size_t count) const {
         for (std::size_t i = 0; i < count; ++i)
-            if (attributes[i].name == wanted) return attributes[i].value;
+            if (textOf(attributes[i].name) == wanted) return textOf(attributes[i].value);
         return std::nullopt;
     }
 
@@ -198,7 +220,8 @@ private:
     const WideString pathAttribute = widen("path");
     std::vector<Open> open;
     std::vector<CXmlParserNode*> children;  // of every open element, as a stack
-    std::vector<xml::CXmlAttribute> attributes;  // scratch, reused by every element
+    std::vector<AttributeParts> attributes;           // scratch, reused by every element
+    std::vector<xml::CXmlAttribute> wideAttributes;   // likewise, for those not plain
     std::vector<Refer> refers;
     std::vector<std::size_t> referSlots;  // the references of every open element, as a stack
     std::vector<Waiting> waiting;

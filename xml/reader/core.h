@@ -205,6 +205,29 @@ void CXmlReader<It>::readName(WideString& out) {
 // the general way.
 template <typename It>
 bool CXmlReader<It>::readPlainAttribute(WideString& name, WideString& value) {
+    It nameBegin, nameEnd, valueBegin, valueEnd, after;
+    if (!scanPlainAttribute(nameBegin, nameEnd, valueBegin, valueEnd, after)) return false;
+    name.clear();
+    value.clear();
+    detail_reader::appendAsciiRun(name, nameBegin, nameEnd, [](unsigned char) { return true; });
+    detail_reader::appendAsciiRun(value, valueBegin, valueEnd, [](unsigned char) { return true; });
+    countCharacters(static_cast<std::size_t>(after - cur));
+    cur = after;
+    return true;
+}
+
+template <typename It>
+bool CXmlReader<It>::nextPlainAttribute(It& nameBegin, It& nameEnd, It& valueBegin, It& valueEnd) {
+    It after;
+    if (!scanPlainAttribute(nameBegin, nameEnd, valueBegin, valueEnd, after)) return false;
+    countCharacters(static_cast<std::size_t>(after - cur));
+    cur = after;
+    return true;
+}
+
+// Finds the parts of a plain attribute ahead, reading nothing.
+template <typename It>
+bool CXmlReader<It>::scanPlainAttribute(It& nameBegin, It& nameEnd, It& valueBegin, It& valueEnd, It& after) const {
     using detail_reader::byteAt;
     if (pending != 0) return false;
     It p = cur;
@@ -213,29 +236,23 @@ bool CXmlReader<It>::readPlainAttribute(WideString& name, WideString& value) {
     };
     skipBlanks();
     if (p == end || !chars::byteIs(chars::kNameStart, byteAt(p))) return false;
-    const It nameBegin = p;
+    nameBegin = p;
     while (p != end && chars::byteIs(chars::kName, byteAt(p))) ++p;
-    const It nameEnd = p;
+    nameEnd = p;
     skipBlanks();
     if (p == end || byteAt(p) != '=') return false;
     ++p;
     skipBlanks();
     if (p == end || (byteAt(p) != '"' && byteAt(p) != '\'')) return false;
     const unsigned char quote = byteAt(p++);
-    const It valueBegin = p;
+    valueBegin = p;
     while (p != end && byteAt(p) != quote &&
            (chars::byteIs(chars::kPlainText, byteAt(p)) || chars::byteIs(chars::kMarkupSpace, byteAt(p))))
         ++p;
     if (p == end || byteAt(p) != quote) return false;
-    const It valueEnd = p++;
+    valueEnd = p++;
     if (p == end) return false;  // the general way reports the end of the input
-
-    name.clear();
-    value.clear();
-    detail_reader::appendAsciiRun(name, nameBegin, nameEnd, [](unsigned char) { return true; });
-    detail_reader::appendAsciiRun(value, valueBegin, valueEnd, [](unsigned char) { return true; });
-    countCharacters(static_cast<std::size_t>(p - cur));
-    cur = p;
+    after = p;
     return true;
 }
 

@@ -38,6 +38,12 @@ public:
     // After an ElementStart: the next attribute of its start tag, or false when there is none.
     // newlineBefore, when given, tells whether a line break preceded the attribute's name.
     bool nextAttribute(WideString& name, WideString& value, bool* newlineBefore = nullptr);
+    // The quick way to the same attributes, for a caller that can take them as bytes: when the
+    // input ahead is a plain attribute (on one line, plain ASCII, no reference), reads it and
+    // gives its name and value as ranges of the input, one byte a character; otherwise reads
+    // nothing and returns false, and nextAttribute goes on from there. Only between an
+    // ElementStart and the first false from nextAttribute.
+    bool nextPlainAttribute(It& nameBegin, It& nameEnd, It& valueBegin, It& valueEnd);
 
     TokenType getTokenType() const { return tokenType; }
     const WideString& getText() const { return text; }
@@ -60,6 +66,7 @@ private:
     template <class Enc> void readName(WideString& out);
     template <class Enc> void readAttribute(WideString& name, WideString& value);
     bool readPlainAttribute(WideString& name, WideString& value);
+    bool scanPlainAttribute(It& nameBegin, It& nameEnd, It& valueBegin, It& valueEnd, It& after) const;
     template <class Enc> void readText(WideString& out, WideChar delimiter, bool consumeDelimiter,
                                        bool skipLeading);
     template <class Enc> WideChar readReference(SourcePos ampersand);
