@@ -14,6 +14,8 @@ class ArenaText {
 public:
     ArenaText() noexcept : block(&emptyBlock) {}
     ArenaText(WideStringView text, NodeArena& arena);
+    // From plain ASCII bytes, one a character.
+    ArenaText(const char* begin, const char* end, NodeArena& arena);
 
     const WideChar* c_str() const noexcept { return block->units; }
     std::uint32_t size() const noexcept { return block->length; }

@@ -20,6 +20,7 @@ public:
 
     CXmlParserNode* build(const char* begin, const char* end) {
         xml::CXmlReader<const char*> reader(begin, end);
+        reader.leavePlainTextInInput();  // texts are copied into the arena from the input
         if (!reader.next()) return nullptr;
         if (reader.getTokenType() != xml::TokenType::ElementStart)
             xml::messages::fail(xml::messages::kNoRoot, reader.getTokenPos());
@@ -73,7 +74,11 @@ private:
                 if (!top.hadChild) {
                     top.hadChild = true;
                     top.firstChildIsText = true;
-                    if (top.node) top.node->text = ArenaText(reader.getText(), nodes);
+                    if (top.node) {
+                        const char *begin, *end;
+                        top.node->text = reader.plainText(begin, end) ? ArenaText(begin, end, nodes)
+                                                                      : ArenaText(reader.getText(), nodes);
+                    }
                 }
                 break;
             case xml::TokenType::ElementStart:

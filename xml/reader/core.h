@@ -76,6 +76,7 @@ CXmlReader<It>::~CXmlReader() {
 
 template <typename It>
 bool CXmlReader<It>::next() {
+    plainTextLeft = false;
     return state->next(*this);
 }
 

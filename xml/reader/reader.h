@@ -45,6 +45,18 @@ public:
     // ElementStart and the first false from nextAttribute.
     bool nextPlainAttribute(It& nameBegin, It& nameEnd, It& valueBegin, It& valueEnd);
 
+    // From now on, a Text token that is plain (on one line, plain ASCII and blanks, no
+    // reference) is left in the input instead of being copied into getText(): plainText gives its
+    // range, trimmed as getText() would be. For a caller that copies texts itself.
+    void leavePlainTextInInput() { plainTextInInput = true; }
+    // For the current Text token: true with its range when it was left in the input.
+    bool plainText(It& begin, It& end) const {
+        if (!plainTextLeft) return false;
+        begin = plainBegin;
+        end = plainEnd;
+        return true;
+    }
+
     TokenType getTokenType() const { return tokenType; }
     const WideString& getText() const { return text; }
     SourcePos getTokenPos() const { return tokenPos; }  // where the current token began
@@ -72,6 +84,7 @@ private:
     template <class Enc> WideChar readReference(SourcePos ampersand);
     template <class Enc> void readComment();
     template <class Enc> bool readContentToken();
+    bool skipPlainText();
 
     void readDeclaration(int& encoding);
     void readDeclarationName(std::string& out);
@@ -83,6 +96,10 @@ private:
     It cur;
     It end;
     WideChar pending = 0;  // a pushed-back character; 0 for none
+    bool plainTextInInput = false;
+    bool plainTextLeft = false;  // the current token's text is [plainBegin, plainEnd)
+    It plainBegin{};
+    It plainEnd{};
     TokenType tokenType = TokenType::None;
     WideString text;
     SourcePos tokenPos;

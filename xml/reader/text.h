@@ -177,16 +177,47 @@ void CXmlReader<It>::readComment() {
     }
 }
 
+// Character data that reading would store unchanged: blanks, then plain characters and blanks on
+// the same line up to a "<". When the input ahead is such, takes it, leaving the "<" unread as
+// reading does, and notes its range without the blanks at either end; otherwise takes nothing.
+template <typename It>
+bool CXmlReader<It>::skipPlainText() {
+    using detail_reader::byteAt;
+    if (pending != 0) return false;
+    It p = cur;
+    while (p != end && chars::byteIs(chars::kMarkupSpace, byteAt(p))) ++p;
+    const It first = p;
+    It last = p;  // after the last character that is not a blank
+    for (; p != end && byteAt(p) != '<'; ++p) {
+        const unsigned char b = byteAt(p);
+        if (chars::byteIs(chars::kPlainText, b)) last = p + 1;
+        else if (!chars::byteIs(chars::kMarkupSpace, b)) return false;
+    }
+    if (p == end) return false;  // the general way decides what the end of the input means
+    countCharacters(static_cast<std::size_t>(p - cur));
+    cur = p;
+    plainBegin = first;
+    plainEnd = last;
+    return true;
+}
+
 // next() between tags. Runs of white space yield no token: the loop then tries again.
 template <typename It>
 template <class Enc>
 bool CXmlReader<It>::readContentToken() {
+    plainTextLeft = false;
     for (;;) {
         if (atEnd()) {
             setState(&CStateEnd::instance);
             return false;
         }
         tokenPos = pos;
+        if (plainTextInInput && pending == 0 && detail_reader::byteAt(cur) != '<' && skipPlainText()) {
+            if (plainBegin == plainEnd) continue;  // blanks only
+            plainTextLeft = true;
+            tokenType = TokenType::Text;
+            return true;
+        }
         const WideChar c = readChar<Enc>();
         if (c != '<') {
             pushBack(c, tokenPos);
