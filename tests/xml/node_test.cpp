@@ -10,6 +10,7 @@
 
 #include "boundary/csafe_string.h"
 #include "support/capture_string.h"
+#include "support/trace.h"
 #include "support/wide.h"
 #include "xml/load_context.h"
 #include "xml/parser.h"
@@ -156,6 +157,32 @@ TEST(Node, CopiesShareNothingThatDiesWithTheirSource) {
     EXPECT_EQ(WideString(copy->getChild(0)->getText()), W("u"));
     EXPECT_EQ(copy->getChild(0)->getChild(0)->getChildCount(), 0u);
     EXPECT_EQ(copy->getAttributeCount(), 1u);
+}
+
+// The one-pass load reads plain attributes and texts in quick steps of its own: the trees, and
+// the positions of failures after them, must be what the two stages give.
+TEST(Parser, OnePassAgreesWithTheTwoStages) {
+    const char* documents[] = {
+        "<a>  lead\tand trail \t<b> x </b> \t <c v='1'\tw=\"t\tu\"/>tail</a>",
+        "\xEF\xBB\xBF<a x='1'\ty=\"2\">text \t more<b/>\r\n  tail<c>\xC3\xA9</c>&amp; <d/></a>\n<e/>",
+        "\xEF\xBB\xBF<a k='v'>\tplain text\t<b q='\xC3\xA9' r='1'/>\r<c\n s='x'>x</c><d></e></a>",
+        "\xEF\xBB\xBF<a>  words  <b>w</b>\r\n<c t='\t' u=''>  </c>\xE2\x82\xAC x &bad;</a>",
+        "<a v='1' w='2'>x\r\ny <b/>z</a",
+        "<a>\t<b c='1'd='2'/></a>",
+        "\xEF\xBB\xBF<a v='&lt;'>a&gt;b c<b/></a>x",
+    };
+    const auto outcome = [](auto load) {
+        try {
+            return trace::nodes(*load()->getRoot());
+        } catch (const std::exception& error) {
+            return std::string("!") + error.what();
+        }
+    };
+    for (const char* document : documents) {
+        EXPECT_EQ(outcome([&] { return std::make_unique<CXmlParser>(document, nullptr, nullptr); }),
+                  outcome([&] { return std::make_unique<CXmlParser>(CXmlParser::TwoStages{}, document, nullptr, nullptr); }))
+            << document;
+    }
 }
 
 TEST(Parser, InterfacesErrorsAndLifetime) {
