@@ -177,15 +177,17 @@ void CXmlReader<It>::readComment() {
     }
 }
 
-// Character data that reading would store unchanged: blanks, then plain characters and blanks on
-// the same line up to a "<". When the input ahead is such, takes it, leaving the "<" unread as
-// reading does, and notes its range without the blanks at either end; otherwise takes nothing.
+// Character data that reading would store unchanged: white space (line breaks too), then plain
+// characters and blanks on one line up to a "<". When the input ahead is such, takes it, leaving
+// the "<" unread as reading does, and notes its range without the white space at either end;
+// otherwise takes nothing. The white space between tags, line breaks and indentation, is the
+// commonest case of all.
 template <typename It>
 bool CXmlReader<It>::skipPlainText() {
     using detail_reader::byteAt;
     if (pending != 0) return false;
     It p = cur;
-    while (p != end && chars::byteIs(chars::kMarkupSpace, byteAt(p))) ++p;
+    while (p != end && (chars::byteIs(chars::kMarkupSpace, byteAt(p)) || byteAt(p) == '\n' || byteAt(p) == '\r')) ++p;
     const It first = p;
     It last = p;  // after the last character that is not a blank
     for (; p != end && byteAt(p) != '<'; ++p) {
@@ -194,7 +196,19 @@ bool CXmlReader<It>::skipPlainText() {
         else if (!chars::byteIs(chars::kMarkupSpace, b)) return false;
     }
     if (p == end) return false;  // the general way decides what the end of the input means
-    countCharacters(static_cast<std::size_t>(p - cur));
+    // Counted as reading counts: a carriage return, a line feed or the pair is one line break.
+    for (It q = cur; q != first; ++q) {
+        const unsigned char b = byteAt(q);
+        if (b == '\r') {
+            if (q + 1 != first && byteAt(q + 1) == '\n') ++q;
+            countLineBreak();
+        } else if (b == '\n') {
+            countLineBreak();
+        } else {
+            countCharacters(1);
+        }
+    }
+    countCharacters(static_cast<std::size_t>(p - first));
     cur = p;
     plainBegin = first;
     plainEnd = last;
