@@ -20,10 +20,15 @@ const WideChar kPathSeparators[] = {'/', '\\', 0};
 
 bool sameName(WideStringView a, const WideChar* b) { return b && a == WideStringView(b); }
 
-bool isReferName(const WideString& name) {
+
+}  // namespace
+
+bool CXmlParserNode::isReferName(WideStringView name) {
     static const WideChar kRefer[] = {'r', 'e', 'f', 'e', 'r'};
     return name.size() == 5 && std::equal(name.begin(), name.end(), kRefer);
 }
+
+namespace {
 
 struct ReleaseData {
     void operator()(IXmlResolver::IXmlData* data) const { data->release(); }

@@ -118,6 +118,9 @@ private:
     // Name and attributes from the reader; the text and the children are left to the caller.
     CXmlParserNode(CXmlParser* owner, ArenaText name, const AttributeParts* attributes, std::size_t count);
 
+    // Whether an element of that name, below the root, is a reference.
+    static bool isReferName(WideStringView name);
+
     // A "refer" element as its expansion reads it.
     struct ReferenceSite {
         xml::SourcePos position;

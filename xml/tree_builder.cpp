@@ -62,8 +62,6 @@ private:
         std::vector<std::size_t> refers;  // indices into `refers`, one for each null
     };
 
-    bool isRefer(const WideString& name) const { return name == referName; }
-
     CXmlParserNode* readTree(xml::CXmlReader<const char*>& reader) {
         CXmlParserNode* root = openElement(reader, false);
         while (!open.empty()) {
@@ -101,7 +99,7 @@ private:
         const xml::SourcePos position = reader.getTokenPos();
         if (open.size() + 1 > static_cast<std::size_t>(xml::kMaxElementDepth))
             xml::messages::fail(xml::messages::kNestingTooDeep, position);
-        const bool skipped = hasParent && (!open.back().node || isRefer(reader.getText()));
+        const bool skipped = hasParent && (!open.back().node || CXmlParserNode::isReferName(reader.getText()));
         const ArenaText name = skipped ? ArenaText() : names.get(reader.getText());
         WideString skippedName = skipped ? reader.getText() : WideString();
         const std::size_t count = readAttributes(reader);
@@ -220,7 +218,6 @@ private:
     xml::LoadContext& load;
     NodeArena& nodes;
     NameCache names;
-    const WideString referName = widen("refer");
     const WideString fileNameAttribute = widen("filename");
     const WideString pathAttribute = widen("path");
     std::vector<Open> open;
