@@ -5,6 +5,8 @@
 #include <limits>
 #include <stdexcept>
 
+#include "xml/reader/scan.h"
+
 namespace detail {
 
 const ArenaText::Block ArenaText::emptyBlock = {0, {0}};
@@ -35,8 +37,7 @@ ArenaText::ArenaText(const char* begin, const char* end, NodeArena& arena) : blo
     if (begin == end) return;
     block = static_cast<const Block*>(makeBlock(static_cast<std::size_t>(end - begin), arena, offsetof(Block, units),
                                                 [&](WideChar* units) {
-                                                    for (const char* p = begin; p != end; ++p)
-                                                        *units++ = static_cast<unsigned char>(*p);
+                                                    xml::scan::widenAscii(units, begin, static_cast<std::size_t>(end - begin));
                                                 }));
 }
 

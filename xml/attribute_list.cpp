@@ -5,6 +5,8 @@
 #include <new>
 #include <stdexcept>
 
+#include "xml/reader/scan.h"
+
 namespace detail {
 
 std::size_t AttributeList::blockBytes(const Header& header) {
@@ -45,7 +47,7 @@ void AttributeList::build(std::size_t count, NodeArena& arena, PartsAt partsAt) 
         length = static_cast<std::uint32_t>(text.length);
         WideChar* into = to + offset;
         if (text.bytes) {
-            for (std::size_t i = 0; i < text.length; ++i) into[i] = static_cast<unsigned char>(text.bytes[i]);
+            xml::scan::widenAscii(into, text.bytes, text.length);
         } else {
             std::memcpy(into, text.units, text.length * sizeof(WideChar));
         }

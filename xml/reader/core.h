@@ -3,9 +3,12 @@
 // The reader's character-level operations and its construction. Private to the reader's
 // implementation: include only from reader.cpp.
 
+#include <algorithm>
+
 #include "xml/reader/char_class.h"
 #include "xml/reader/encodings.h"
 #include "xml/reader/messages.h"
+#include "xml/reader/scan.h"
 #include "xml/reader/states.h"
 
 namespace xml {
@@ -14,23 +17,22 @@ namespace detail_reader {
 template <typename It>
 unsigned char byteAt(It it) { return static_cast<unsigned char>(*it); }
 
-// Appends the bytes of [from, it) while `inRun` holds for them, widened one to one (plain ASCII),
-// and returns where it stopped. Goes through a small block so that the string grows by appends,
-// without filling its new room first.
-template <typename It, class InRun>
-It appendAsciiRun(WideString& out, It from, It end, InRun inRun) {
-    constexpr std::size_t kBlock = 64;
-    WideChar block[kBlock];
-    std::size_t used = 0;
-    for (; from != end && inRun(byteAt(from)); ++from) {
-        block[used++] = byteAt(from);
-        if (used == kBlock) {
-            out.append(block, used);
-            used = 0;
-        }
-    }
-    out.append(block, used);
-    return from;
+// The scanners of xml/reader/scan.h over any iterator into contiguous bytes.
+template <typename It, class Scan>
+It scanFrom(It p, It end, Scan scan) {
+    if (p == end) return p;
+    const char* const from = &*p;
+    return p + (scan(from, from + (end - p)) - from);
+}
+
+// Appends the plain ASCII bytes [from, to), widened one to one.
+template <typename It>
+void appendAscii(WideString& out, It from, It to) {
+    if (from == to) return;
+    const std::size_t size = out.size();
+    const auto n = static_cast<std::size_t>(to - from);
+    out.resize(size + n);
+    scan::widenAscii(&out[size], &*from, n);
 }
 }  // namespace detail_reader
 
@@ -175,22 +177,27 @@ template <class Enc>
 void CXmlReader<It>::readName(WideString& out) {
     out.clear();
     SourcePos saved = pos;
-    WideChar c = readChar<Enc>();
-    if (!chars::charIs(chars::kNameStart, c)) messages::fail(messages::kUnexpectedCharacter, saved);
-    out.push_back(c);
+    if (pending == 0 && cur != end && chars::byteIs(chars::kNameStart, detail_reader::byteAt(cur))) {
+        out.push_back(detail_reader::byteAt(cur));  // plain ASCII: reading it gives itself
+        ++cur;
+        countCharacters(1);
+    } else {
+        const WideChar c = readChar<Enc>();
+        if (!chars::charIs(chars::kNameStart, c)) messages::fail(messages::kUnexpectedCharacter, saved);
+        out.push_back(c);
+    }
     while (cur != end) {
         const auto b = static_cast<unsigned char>(*cur);
         if (chars::byteIs(chars::kName, b)) {
-            const It runEnd = detail_reader::appendAsciiRun(out, cur, end, [](unsigned char byte) {
-                return chars::byteIs(chars::kName, byte);
-            });
+            const It runEnd = detail_reader::scanFrom(cur, end, scan::skipNameBytes);
+            detail_reader::appendAscii(out, cur, runEnd);
             countCharacters(static_cast<std::size_t>(runEnd - cur));
             cur = runEnd;
             continue;
         }
         if (chars::byteIs(chars::kSafe, b) || b == '\r' || b == '\n') return;
         saved = pos;
-        c = readChar<Enc>();  // an overlong UTF-8 form may still decode to a name character
+        const WideChar c = readChar<Enc>();  // an overlong UTF-8 form may still decode to a name character
         if (!chars::charIs(chars::kName, c)) {
             pushBack(c, saved);
             return;
@@ -210,8 +217,8 @@ bool CXmlReader<It>::readPlainAttribute(WideString& name, WideString& value) {
     if (!scanPlainAttribute(nameBegin, nameEnd, valueBegin, valueEnd, after)) return false;
     name.clear();
     value.clear();
-    detail_reader::appendAsciiRun(name, nameBegin, nameEnd, [](unsigned char) { return true; });
-    detail_reader::appendAsciiRun(value, valueBegin, valueEnd, [](unsigned char) { return true; });
+    detail_reader::appendAscii(name, nameBegin, nameEnd);
+    detail_reader::appendAscii(value, valueBegin, valueEnd);
     countCharacters(static_cast<std::size_t>(after - cur));
     cur = after;
     return true;
@@ -238,19 +245,19 @@ bool CXmlReader<It>::scanPlainAttribute(It& nameBegin, It& nameEnd, It& valueBeg
     skipBlanks();
     if (p == end || !chars::byteIs(chars::kNameStart, byteAt(p))) return false;
     nameBegin = p;
-    while (p != end && chars::byteIs(chars::kName, byteAt(p))) ++p;
+    p = detail_reader::scanFrom(p + 1, end, scan::skipNameBytes);
     nameEnd = p;
     skipBlanks();
     if (p == end || byteAt(p) != '=') return false;
     ++p;
     skipBlanks();
     if (p == end || (byteAt(p) != '"' && byteAt(p) != '\'')) return false;
-    const unsigned char quote = byteAt(p++);
+    const char quote = static_cast<char>(byteAt(p++));
     valueBegin = p;
-    while (p != end && byteAt(p) != quote &&
-           (chars::byteIs(chars::kPlainText, byteAt(p)) || chars::byteIs(chars::kMarkupSpace, byteAt(p))))
-        ++p;
-    if (p == end || byteAt(p) != quote) return false;
+    p = detail_reader::scanFrom(p, end, [quote](const char* from, const char* to) {
+        return scan::skipPlainOrBlank(from, to, quote);
+    });
+    if (p == end || byteAt(p) != static_cast<unsigned char>(quote)) return false;
     valueEnd = p++;
     if (p == end) return false;  // the general way reports the end of the input
     after = p;

@@ -69,16 +69,18 @@ public:
 
     bool nextAttribute(CXmlReader& r, WideString& name, WideString& value,
                        bool* newlineBefore) override {
-        if (r.readPlainAttribute(name, value)) {
-            if (newlineBefore) *newlineBefore = false;
-            return true;
-        }
         const bool lineBreak = r.template skipSpace<Enc>();
         if (newlineBefore) *newlineBefore = lineBreak;
         const SourcePos saved = r.pos;
-        const WideChar c = r.template readChar<Enc>();
-        r.pushBack(c, saved);
-        if (c == '>' || c == '/') return false;
+        if (r.pending == 0 && r.cur != r.end) {  // what skipSpace left unread is plain ASCII
+            const auto next = static_cast<unsigned char>(*r.cur);
+            if (next == '>' || next == '/') return false;
+        } else {
+            const WideChar c = r.template readChar<Enc>();
+            r.pushBack(c, saved);
+            if (c == '>' || c == '/') return false;
+        }
+        if (r.readPlainAttribute(name, value)) return true;
         r.template readAttribute<Enc>(name, value);
         r.checkNotEnd();
         return true;

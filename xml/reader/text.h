@@ -46,11 +46,14 @@ void CXmlReader<It>::readText(WideString& out, WideChar delimiter, bool consumeD
     for (;;) {
         if (pending == 0 && cur != end) {
             const auto first = static_cast<unsigned char>(*cur);
-            if (chars::byteIs(chars::kPlainText, first) && first != delimiter) {
-                // A run of plain ASCII goes in as a block.
-                const It runEnd = appendAsciiRun(out, cur, end, [delimiter](unsigned char byte) {
-                    return chars::byteIs(chars::kPlainText, byte) && byte != delimiter;
+            if (first != delimiter &&
+                (chars::byteIs(chars::kPlainText, first) || (!skip && chars::byteIs(chars::kMarkupSpace, first)))) {
+                // A run of plain ASCII goes in as a block, with the blanks inside it: once
+                // something is stored, reading stores blanks as they come.
+                const It runEnd = scanFrom(cur, end, [delimiter](const char* from, const char* to) {
+                    return scan::skipPlainOrBlank(from, to, static_cast<char>(delimiter));
                 });
+                appendAscii(out, cur, runEnd);
                 countCharacters(static_cast<std::size_t>(runEnd - cur));
                 cur = runEnd;
                 skip = false;
@@ -189,13 +192,12 @@ bool CXmlReader<It>::skipPlainText() {
     It p = cur;
     while (p != end && (chars::byteIs(chars::kMarkupSpace, byteAt(p)) || byteAt(p) == '\n' || byteAt(p) == '\r')) ++p;
     const It first = p;
+    p = detail_reader::scanFrom(p, end, [](const char* from, const char* to) {
+        return scan::skipPlainOrBlank(from, to, '<');
+    });
+    if (p == end || byteAt(p) != '<') return false;  // the general way decides the rest
     It last = p;  // after the last character that is not a blank
-    for (; p != end && byteAt(p) != '<'; ++p) {
-        const unsigned char b = byteAt(p);
-        if (chars::byteIs(chars::kPlainText, b)) last = p + 1;
-        else if (!chars::byteIs(chars::kMarkupSpace, b)) return false;
-    }
-    if (p == end) return false;  // the general way decides what the end of the input means
+    while (last != first && chars::byteIs(chars::kMarkupSpace, byteAt(last - 1))) --last;
     // Counted as reading counts: a carriage return, a line feed or the pair is one line break.
     for (It q = cur; q != first; ++q) {
         const unsigned char b = byteAt(q);
@@ -232,17 +234,29 @@ bool CXmlReader<It>::readContentToken() {
             tokenType = TokenType::Text;
             return true;
         }
-        const WideChar c = readChar<Enc>();
-        if (c != '<') {
-            pushBack(c, tokenPos);
+        if ((pending != 0 ? pending : detail_reader::byteAt(cur)) != '<') {
             readText<Enc>(text, '<', false, true);
             detail_reader::trimTrailingSpace(text);
             if (text.empty()) continue;
             tokenType = TokenType::Text;
             return true;
         }
+        // "<", and what follows it when that is plain ASCII, decode to themselves.
+        if (pending != 0) pending = 0;
+        else ++cur;
+        countCharacters(1);
         SourcePos saved = pos;
-        const WideChar c2 = readChar<Enc>();
+        WideChar c2 = 0;
+        if (cur != end && chars::byteIs(chars::kSafe, detail_reader::byteAt(cur))) {
+            c2 = detail_reader::byteAt(cur);
+            if (c2 == '/' || c2 == '!') {
+                ++cur;
+                countCharacters(1);
+            }
+        } else {
+            c2 = readChar<Enc>();
+            if (c2 != '/' && c2 != '!') pushBack(c2, saved);
+        }
         if (c2 == '/') {
             readName<Enc>(text);
             checkNotEnd();
@@ -258,7 +272,6 @@ bool CXmlReader<It>::readContentToken() {
             tokenType = TokenType::Comment;
             return true;
         }
-        pushBack(c2, saved);
         readName<Enc>(text);
         checkNotEnd();
         tokenType = TokenType::ElementStart;
