@@ -2,6 +2,7 @@
 
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -86,6 +87,11 @@ TEST(XmlTool, CheckReportsEveryFailingFileOnce) {
                          slashed(folder.path("data/none.xml")) + "\"\n" + data +
                          "/zero.xml: zero byte at row: 2, column: 5\n");
     EXPECT_EQ(r.err, "6 files checked, 3 failed\n");
+    for (const char* jobs : {"1", "3", "64"}) {  // the same output whatever runs at once
+        const Result parallel = run({W("check"), W("-j"), W(jobs), folder.path("data"), loose});
+        EXPECT_EQ(std::tie(parallel.code, parallel.out, parallel.err), std::tie(r.code, r.out, r.err)) << jobs;
+    }
+    for (const char* jobs : {"0", "x", "-2"}) EXPECT_EQ(run({W("check"), W("--jobs"), W(jobs), loose}).code, 2) << jobs;
     r = run({W("check"), folder.path("data/sub/b.xml")});
     EXPECT_EQ(r.code, 0);
     EXPECT_EQ(r.out, "");

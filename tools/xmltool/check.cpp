@@ -6,7 +6,9 @@
 #include <filesystem>
 #include <stdexcept>
 #include <string>
+#include <thread>
 
+#include "tools/xmltool/in_order.h"
 #include "tools/xmltool/load.h"
 #include "tools/xmltool/usage_error.h"
 #include "xml/errors.h"
@@ -72,15 +74,51 @@ void checkNoZeroByte(const FileToMemory& file) {
     throw std::runtime_error("zero byte at " + xml::toUtf8(xml::locationText(reader.getPos())));
 }
 
+unsigned parseJobs(const WideString& text) {
+    unsigned jobs = 0;
+    for (const WideChar c : text) {
+        if (c < '0' || c > '9' || jobs > 9999) throw UsageError("-j needs a number of jobs from 1");
+        jobs = jobs * 10 + static_cast<unsigned>(c - '0');
+    }
+    if (jobs == 0) throw UsageError("-j needs a number of jobs from 1");
+    return jobs;
+}
+
+// As many as there are processors; the 32-bit tool has 2 GB of address space, which more than
+// four large documents at once can run out of.
+unsigned defaultJobs() {
+    const unsigned processors = std::max(1u, std::thread::hardware_concurrency());
+    return sizeof(void*) == 4 ? std::min(processors, 4u) : processors;
+}
+
+// "PATH: message" when the file fails, else nothing.
+std::string checkFile(const WideString& file, const WideString& secondary) {
+    try {
+        LoadOptions options;
+        options.file = file;
+        options.secondary = secondary;
+        const FileToMemory bytes(file.c_str());
+        loadDocument(options, bytes);
+        checkNoZeroByte(bytes);
+        return {};
+    } catch (const std::exception& error) {
+        return xml::toUtf8(file) + ": " + error.what() + '\n';
+    }
+}
+
 }  // namespace
 
 int check(const std::vector<WideString>& arguments, std::ostream& out, std::ostream& err) {
     WideString secondary;
+    unsigned jobs = defaultJobs();
     std::vector<WideString> files;
     for (std::size_t i = 1; i < arguments.size(); ++i) {
         if (arguments[i] == widen("--secondary")) {
             if (++i == arguments.size()) throw UsageError("--secondary needs a value");
             secondary = arguments[i];
+        } else if (arguments[i] == widen("-j") || arguments[i] == widen("--jobs")) {
+            if (++i == arguments.size()) throw UsageError("-j needs a value");
+            jobs = parseJobs(arguments[i]);
         } else if (fs::is_directory(toPath(arguments[i]))) {
             for (WideString& file : xmlFilesBelow(arguments[i])) files.push_back(std::move(file));
         } else {
@@ -90,19 +128,13 @@ int check(const std::vector<WideString>& arguments, std::ostream& out, std::ostr
     if (files.empty() && arguments.size() < 2) throw UsageError("check needs a PATH");
 
     std::size_t failed = 0;
-    for (const WideString& file : files) {
-        try {
-            LoadOptions options;
-            options.file = file;
-            options.secondary = secondary;
-            const FileToMemory bytes(file.c_str());
-            loadDocument(options, bytes);
-            checkNoZeroByte(bytes);
-        } catch (const std::exception& error) {
+    runInOrder(
+        files.size(), jobs, [&](std::size_t i) { return checkFile(files[i], secondary); },
+        [&](const std::string& failure) {
+            if (failure.empty()) return;
             ++failed;
-            out << xml::toUtf8(file) << ": " << error.what() << '\n';
-        }
-    }
+            out << failure;
+        });
     err << files.size() << " files checked, " << failed << " failed\n";
     return failed ? 1 : 0;
 }

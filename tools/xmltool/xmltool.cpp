@@ -22,7 +22,7 @@ namespace {
 
 const char* const kUsage =
     "usage: xmltool dump FILE [--primary DIR] [--secondary DIR] [--name NAME] [--no-resolver]\n"
-    "       xmltool check [--secondary DIR] PATH...\n"
+    "       xmltool check [--secondary DIR] [-j N] PATH...\n"
     "       xmltool format FILE\n"
     "       xmltool model FILE\n"
     "       xmltool convert TYPE TEXT\n"
