@@ -8,9 +8,12 @@
 namespace xml {
 
 std::string toUtf8(WideStringView text) {
-    // Text without surrogates is encoded here, unit by unit into room made once; surrogates,
-    // paired or not, go through the library, which also reports the malformed ones.
-    std::string result(text.size() * 3, '\0');
+    // Text without surrogates is encoded here, unit by unit into room made once, at the size it
+    // needs when nothing is a surrogate; surrogates, paired or not, go through the library, which
+    // also reports the malformed ones.
+    std::size_t bytes = text.size();
+    for (const WideChar unit : text) bytes += (unit >= 0x80) + (unit >= 0x800);
+    std::string result(bytes, '\0');
     char* to = result.data();
     for (const WideChar unit : text) {
         const auto c = static_cast<std::uint32_t>(unit);

@@ -1,6 +1,8 @@
 #include "xml/writer.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
 #include <cstring>
 #include <ostream>
 #include <stdexcept>
@@ -12,6 +14,16 @@ namespace xml {
 namespace {
 
 bool isSpace(WideChar c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+constexpr bool isTextSpecial(WideChar c) { return c == '&' || c == '<' || c == '>' || c == '\r' || c == '\n'; }
+
+// The characters from 1 to 126 that text is written with unchanged: all but "&", "<", ">" and
+// the line breaks.
+constexpr std::array<bool, 128> kCopiedInText = [] {
+    std::array<bool, 128> table{};
+    for (int c = 1; c <= 126; ++c) table[c] = !isTextSpecial(static_cast<WideChar>(c));
+    return table;
+}();
 
 // Characters that both encodings write as the same single byte, without any check failing.
 bool isPlainAscii(WideStringView text) {
@@ -170,18 +182,15 @@ bool writeStartTag(Output& output, const CXmlDocument& document, const CXmlNodeE
     return broken;
 }
 
-// A text with nothing to escape, trim or indent: the common short text of game data.
-bool isPlainOneLineText(WideStringView text) {
-    return !text.empty() && !isSpace(text.front()) && !isSpace(text.back()) &&
-           std::none_of(text.begin(), text.end(),
-                        [](WideChar c) { return c == '&' || c == '<' || c == '>' || c == '\r' || c == '\n'; });
-}
-
 // The only child is a text: it follows the start tag, then the end tag.
 void writeTextContent(Output& output, const CXmlDocument& document, const CXmlNodeElement& element, unsigned depth) {
     const WideStringView text = element.children.front().asText()->text;
-    if (isPlainOneLineText(text)) {
-        output.encoded(document, text);
+    // The common short text of game data, plain ASCII with nothing to escape, trim or indent,
+    // is copied straight into the output; escapeText writes any other the same way it would.
+    // A long text is more likely to hold something to escape, which the copy finds only at its end.
+    constexpr std::size_t kShortText = 128;
+    if (!text.empty() && text.size() <= kShortText && !isSpace(text.front()) && !isSpace(text.back()) &&
+        output.appendPlain({}, text, {}, isTextSpecial)) {
     } else {
         std::string escaped;
         if (escapeText(document, text, depth + 1, escaped)) {
@@ -263,16 +272,19 @@ WideChar escapeAttributeValue(const CXmlDocument& document, WideStringView value
     return quote;
 }
 
-bool escapeText(const CXmlDocument& document, WideStringView text, unsigned depth, std::string& escaped) {
-    std::size_t start = 0;
-    while (start < text.size() && isSpace(text[start])) ++start;
+namespace {
+
+
+// escapeText through the document's text as wide characters, then encoded as a whole: the way
+// for text that one of the quick passes below cannot take.
+bool escapeTextGeneral(const CXmlDocument& document, WideStringView text, std::size_t start, unsigned depth,
+                       std::string& escaped) {
     WideString result;
     result.reserve(text.size() - start);
     std::size_t firstLineFeed = WideString::npos;
-    const auto special = [](WideChar c) { return c == '&' || c == '<' || c == '>' || c == '\r' || c == '\n'; };
     const auto appendAscii = [&result](const char* ascii) { result.append(ascii, ascii + std::strlen(ascii)); };
     for (auto c = text.begin() + start; c != text.end(); ++c) {
-        const auto plainEnd = std::find_if(c, text.end(), special);  // copied as a block
+        const auto plainEnd = std::find_if(c, text.end(), isTextSpecial);  // copied as a block
         result.append(c, plainEnd);
         if ((c = plainEnd) == text.end()) break;
         switch (*c) {
@@ -289,6 +301,75 @@ bool escapeText(const CXmlDocument& document, WideStringView text, unsigned dept
     while (!result.empty() && isSpace(result.back())) result.pop_back();
     escaped = encodeForDocument(document, result);
     return firstLineFeed < result.size();
+}
+
+}  // namespace
+
+// Escapes and encodes in one pass when every character encodes without a check that can fail
+// (no surrogate; in a legacy document, 7-bit only); otherwise leaves it to escapeTextGeneral,
+// which reports the failure as encoding the whole text reports it. The white space trimmed at
+// the end is the same in bytes as in characters: no encoded character but white space ends in
+// a white-space byte.
+bool escapeText(const CXmlDocument& document, WideStringView text, unsigned depth, std::string& escaped) {
+    std::size_t start = 0;
+    while (start < text.size() && isSpace(text[start])) ++start;
+    // Written through a pointer into room made ahead: a character takes at most `most` bytes
+    // (an escape, or a line feed and its tabs), so that much room is checked for once per character.
+    const std::size_t most = 5 + std::size_t{depth};
+    std::string out(text.size() - start + most + 64, '\0');
+    char* to = out.data();
+    char* limit = out.data() + out.size();
+    std::size_t firstLineFeed = std::string::npos;
+    for (std::size_t i = start; i < text.size(); ++i) {
+        if (static_cast<std::size_t>(limit - to) < most) {
+            const auto used = static_cast<std::size_t>(to - out.data());
+            out.resize(out.size() * 2 + most);
+            to = out.data() + used;
+            limit = out.data() + out.size();
+        }
+        // A run of characters written as they are, as far as the room reaches.
+        const std::size_t runEnd = std::min(text.size(), i + static_cast<std::size_t>(limit - to) - most);
+        while (i < runEnd && text[i] < 0x80 && kCopiedInText[text[i]]) *to++ = static_cast<char>(text[i++]);
+        if (i == text.size()) break;
+        const auto c = static_cast<std::uint32_t>(text[i]);
+        if (c >= 1 && c <= 126) {
+            if (!isTextSpecial(static_cast<WideChar>(c))) {
+                *to++ = static_cast<char>(c);
+                continue;
+            }
+            const auto put = [&](const char* ascii, std::size_t length) {
+                std::memcpy(to, ascii, length);
+                to += length;
+            };
+            switch (c) {
+            case '&': put("&amp;", 5); break;
+            case '<': put("&lt;", 4); break;
+            case '>': put("&gt;", 4); break;
+            case '\r': break;
+            default:  // the line feed
+                if (firstLineFeed == std::string::npos) firstLineFeed = static_cast<std::size_t>(to - out.data());
+                *to++ = '\n';
+                std::memset(to, '\t', depth);
+                to += depth;
+            }
+        } else if (!document.utf8 || (c >= 0xD800 && c <= 0xDFFF)) {
+            return escapeTextGeneral(document, text, start, depth, escaped);
+        } else if (c < 0x80) {  // zero and 0x7F, encoded as themselves in UTF-8
+            *to++ = static_cast<char>(c);
+        } else if (c < 0x800) {
+            *to++ = static_cast<char>(0xC0 | (c >> 6));
+            *to++ = static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            *to++ = static_cast<char>(0xE0 | (c >> 12));
+            *to++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            *to++ = static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    auto size = static_cast<std::size_t>(to - out.data());
+    while (size > 0 && isSpace(static_cast<unsigned char>(out[size - 1]))) --size;
+    out.resize(size);
+    escaped = std::move(out);
+    return firstLineFeed < size;
 }
 
 void CXmlNodeElement::writeXml(std::ostream& out, const CXmlDocument& document, unsigned depth) const {
