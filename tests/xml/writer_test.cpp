@@ -58,6 +58,11 @@ TEST(Writer, LayoutQuotesAndEscapes) {
          "<a v='a\"b' w=\"a'b\" x=\"x&amp;y>\" y='\"\"&apos;' z='&lt;\"' q=\"&lt;'\" />"},
         {"<a v=\"&quot;'\"/>", "<a v=\"&quot;'\" />"},
         {"\xEF\xBB\xBF<a v='\xC3\xA9'>\xE2\x82\xAC</a>", "<a v=\"\xC3\xA9\">\xE2\x82\xAC</a>"},
+        // What must be escaped or encoded in the last characters, past the blocks taken at once.
+        {"<a v='123456789&amp;' w='abc\"'>1234567890123456789&gt;</a>",
+         "<a v=\"123456789&amp;\" w='abc\"'>1234567890123456789&gt;</a>"},
+        {"<a><b>1234567890&gt;23456789012345&#10;</b></a>", "<a>\n\t<b>1234567890&gt;23456789012345</b>\n</a>"},
+        {"\xEF\xBB\xBF<a v='1234567\xC3\xA9'>123456789\xC3\xA9</a>", "<a v=\"1234567\xC3\xA9\">123456789\xC3\xA9</a>"},
     };
     for (const auto& c : cases) EXPECT_EQ(rewritten(c.input), c.output) << c.input;
 }
