@@ -28,6 +28,10 @@ bool CXmlParserNode::isReferName(WideStringView name) {
     return name.size() == 5 && std::equal(name.begin(), name.end(), kRefer);
 }
 
+bool CXmlParserNode::isReferName(const char* begin, const char* end) {
+    return end - begin == 5 && std::equal(begin, end, "refer");
+}
+
 namespace {
 
 struct ReleaseData {

@@ -120,6 +120,7 @@ private:
 
     // Whether an element of that name, below the root, is a reference.
     static bool isReferName(WideStringView name);
+    static bool isReferName(const char* begin, const char* end);  // a name of plain ASCII bytes
 
     // A "refer" element as its expansion reads it.
     struct ReferenceSite {

@@ -20,7 +20,7 @@ public:
 
     CXmlParserNode* build(const char* begin, const char* end) {
         xml::CXmlReader<const char*> reader(begin, end);
-        reader.leavePlainTextInInput();  // texts are copied into the arena from the input
+        reader.leavePlainInInput();  // texts and names are copied into the arena from the input
         if (!reader.next()) return nullptr;
         if (reader.getTokenType() != xml::TokenType::ElementStart)
             xml::messages::fail(xml::messages::kNoRoot, reader.getTokenPos());
@@ -99,9 +99,14 @@ private:
         const xml::SourcePos position = reader.getTokenPos();
         if (open.size() + 1 > static_cast<std::size_t>(xml::kMaxElementDepth))
             xml::messages::fail(xml::messages::kNestingTooDeep, position);
-        const bool skipped = hasParent && (!open.back().node || CXmlParserNode::isReferName(reader.getText()));
-        const ArenaText name = skipped ? ArenaText() : names.get(reader.getText());
-        WideString skippedName = skipped ? reader.getText() : WideString();
+        const char *nameBegin, *nameEnd;
+        const bool plainName = reader.plainName(nameBegin, nameEnd);
+        const bool skipped = hasParent && (!open.back().node || (plainName ? CXmlParserNode::isReferName(nameBegin, nameEnd)
+                                                                           : CXmlParserNode::isReferName(reader.getText())));
+        ArenaText name;
+        WideString skippedName;
+        if (skipped) skippedName = plainName ? WideString(nameBegin, nameEnd) : reader.getText();
+        else name = plainName ? names.get(nameBegin, nameEnd) : names.get(reader.getText());
         const std::size_t count = readAttributes(reader);
         CXmlParserNode* node = nullptr;
         if (hasParent) {
@@ -165,8 +170,10 @@ private:
 
     void closeElement(xml::CXmlReader<const char*>& reader) {
         Open& top = open.back();
-        const WideStringView endName(reader.getText());
-        if (top.node ? endName != top.node->name.view() : endName != WideStringView(top.skippedName))
+        const WideStringView openName = top.node ? top.node->name.view() : WideStringView(top.skippedName);
+        const char *nameBegin, *nameEnd;
+        if (reader.plainName(nameBegin, nameEnd) ? !NameCache::sameText(openName, nameBegin, nameEnd)
+                                                 : openName != WideStringView(reader.getText()))
             xml::messages::failEndTag(false, top.position, reader.getTokenPos());
         if (top.node) {
             CXmlParserNode* const* first = children.data() + top.firstChild;

@@ -206,6 +206,28 @@ void CXmlReader<It>::readName(WideString& out) {
     }
 }
 
+// The name of an element's start or end tag: left in the input when the caller asked for that
+// and it is plain ASCII (what follows it is then plain ASCII or a line break, so no overlong
+// form can continue it), else read into `text`.
+template <typename It>
+template <class Enc>
+void CXmlReader<It>::readTokenName() {
+    plainNameLeft = false;
+    if (plainInInput && pending == 0 && cur != end && chars::byteIs(chars::kNameStart, detail_reader::byteAt(cur))) {
+        const It runEnd = detail_reader::scanFrom(cur + 1, end, scan::skipNameBytes);
+        if (runEnd != end && (chars::byteIs(chars::kSafe, detail_reader::byteAt(runEnd)) ||
+                              detail_reader::byteAt(runEnd) == '\r' || detail_reader::byteAt(runEnd) == '\n')) {
+            nameBegin = cur;
+            nameEnd = runEnd;
+            plainNameLeft = true;
+            countCharacters(static_cast<std::size_t>(runEnd - cur));
+            cur = runEnd;
+            return;
+        }
+    }
+    readName<Enc>(text);
+}
+
 // The common attribute, all on one line and in plain ASCII: blanks, a name, "=" between blanks,
 // and a quoted value of plain characters, blanks and tabs, followed by more input. When the bytes
 // ahead have exactly this form it is taken in one step, with the positions, strings and state

@@ -47,13 +47,22 @@ public:
 
     // From now on, a Text token that is plain (on one line, plain ASCII and blanks, no
     // reference) is left in the input instead of being copied into getText(): plainText gives its
-    // range, trimmed as getText() would be. For a caller that copies texts itself.
-    void leavePlainTextInInput() { plainTextInInput = true; }
+    // range, trimmed as getText() would be. Likewise the name of an ElementStart or ElementEnd
+    // token that is plain ASCII: plainName gives it. For a caller that copies texts itself.
+    void leavePlainInInput() { plainInInput = true; }
     // For the current Text token: true with its range when it was left in the input.
     bool plainText(It& begin, It& end) const {
         if (!plainTextLeft) return false;
         begin = plainBegin;
         end = plainEnd;
+        return true;
+    }
+    // For the current ElementStart or ElementEnd token: true with the element's name when it was
+    // left in the input; otherwise getText() holds it.
+    bool plainName(It& begin, It& end) const {
+        if (!plainNameLeft) return false;
+        begin = nameBegin;
+        end = nameEnd;
         return true;
     }
 
@@ -76,6 +85,7 @@ private:
 
     template <class Enc> bool skipSpace();
     template <class Enc> void readName(WideString& out);
+    template <class Enc> void readTokenName();
     template <class Enc> void readAttribute(WideString& name, WideString& value);
     bool readPlainAttribute(WideString& name, WideString& value);
     bool scanPlainAttribute(It& nameBegin, It& nameEnd, It& valueBegin, It& valueEnd, It& after) const;
@@ -96,10 +106,13 @@ private:
     It cur;
     It end;
     WideChar pending = 0;  // a pushed-back character; 0 for none
-    bool plainTextInInput = false;
+    bool plainInInput = false;
     bool plainTextLeft = false;  // the current token's text is [plainBegin, plainEnd)
     It plainBegin{};
     It plainEnd{};
+    bool plainNameLeft = false;  // the current element's name is [nameBegin, nameEnd)
+    It nameBegin{};
+    It nameEnd{};
     TokenType tokenType = TokenType::None;
     WideString text;
     SourcePos tokenPos;

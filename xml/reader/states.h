@@ -25,7 +25,7 @@ public:
     static CStateToElement instance;
 
     bool next(CXmlReader& r) override {
-        r.template readName<Enc>(r.text);
+        r.template readTokenName<Enc>();
         r.checkNotEnd();
         r.tokenType = TokenType::ElementStart;
         r.tokenPos = SourcePos{};  // the "<" is necessarily the document's first character

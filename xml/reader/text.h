@@ -228,7 +228,7 @@ bool CXmlReader<It>::readContentToken() {
             return false;
         }
         tokenPos = pos;
-        if (plainTextInInput && pending == 0 && detail_reader::byteAt(cur) != '<' && skipPlainText()) {
+        if (plainInInput && pending == 0 && detail_reader::byteAt(cur) != '<' && skipPlainText()) {
             if (plainBegin == plainEnd) continue;  // blanks only
             plainTextLeft = true;
             tokenType = TokenType::Text;
@@ -258,7 +258,7 @@ bool CXmlReader<It>::readContentToken() {
             if (c2 != '/' && c2 != '!') pushBack(c2, saved);
         }
         if (c2 == '/') {
-            readName<Enc>(text);
+            readTokenName<Enc>();
             checkNotEnd();
             skipSpace<Enc>();
             saved = pos;
@@ -272,7 +272,7 @@ bool CXmlReader<It>::readContentToken() {
             tokenType = TokenType::Comment;
             return true;
         }
-        readName<Enc>(text);
+        readTokenName<Enc>();
         checkNotEnd();
         tokenType = TokenType::ElementStart;
         setState(&CStateElement<Enc>::instance);
