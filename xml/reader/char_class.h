@@ -16,6 +16,8 @@ enum : std::uint8_t {
     kMarkupSpace = 1 << 3, // space, tab: white space inside tags, besides line breaks
     kPlainText = 1 << 4,   // 0x21-0x7E but "<" and "&": stored as they are in texts and values
     kSafe = 1 << 5,        // 0x01-0x7E: decodes to itself in both encodings and never fails
+    kInDoubleQuotes = 1 << 6,  // kPlainText and kMarkupSpace but '"': taken as they are in a value
+    kInSingleQuotes = 1 << 7,  // the same but "'"
 };
 
 constexpr std::array<std::uint8_t, 256> makeTable() {
@@ -30,6 +32,8 @@ constexpr std::array<std::uint8_t, 256> makeTable() {
         if (b == ' ' || b == '\t') flags |= kMarkupSpace;
         if (b >= 0x21 && b <= 0x7E && b != '<' && b != '&') flags |= kPlainText;
         if (b >= 0x01 && b <= 0x7E) flags |= kSafe;
+        if ((flags & (kPlainText | kMarkupSpace)) && b != '"') flags |= kInDoubleQuotes;
+        if ((flags & (kPlainText | kMarkupSpace)) && b != '\'') flags |= kInSingleQuotes;
         table[b] = flags;
     }
     return table;
