@@ -41,4 +41,13 @@ ArenaText::ArenaText(const char* begin, const char* end, NodeArena& arena) : blo
                                                 }));
 }
 
+ArenaText::ArenaText(const char* begin, const char* end, std::size_t units, NodeArena& arena) : block(&emptyBlock) {
+    if (units == static_cast<std::size_t>(end - begin)) {
+        *this = ArenaText(begin, end, arena);
+        return;
+    }
+    block = static_cast<const Block*>(makeBlock(units, arena, offsetof(Block, units),
+                                                [&](WideChar* to) { xml::scan::widenUtf8(to, begin, end); }));
+}
+
 }  // namespace detail

@@ -16,6 +16,8 @@ public:
     ArenaText(WideStringView text, NodeArena& arena);
     // From plain ASCII bytes, one a character.
     ArenaText(const char* begin, const char* end, NodeArena& arena);
+    // From bytes that xml::scan::skipWhileUtf8 passed, `units` characters.
+    ArenaText(const char* begin, const char* end, std::size_t units, NodeArena& arena);
 
     const WideChar* c_str() const noexcept { return block->units; }
     std::uint32_t size() const noexcept { return block->length; }

@@ -17,7 +17,7 @@ AttributeList::AttributeList(const std::vector<xml::CXmlAttribute>& attributes, 
     : AttributeList(attributes.data(), attributes.size(), arena) {}
 
 AttributeList::AttributeList(const xml::CXmlAttribute* first, std::size_t count, NodeArena& arena) {
-    const auto text = [](const WideString& wide) { return AttributeText{nullptr, wide.data(), wide.size()}; };
+    const auto text = [](const WideString& wide) { return AttributeText{nullptr, wide.data(), wide.size(), 0}; };
     build(count, arena, [&](std::size_t i) { return AttributeParts{text(first[i].name), text(first[i].value)}; });
 }
 
@@ -47,7 +47,8 @@ void AttributeList::build(std::size_t count, NodeArena& arena, PartsAt partsAt) 
         length = static_cast<std::uint32_t>(text.length);
         WideChar* into = to + offset;
         if (text.bytes) {
-            xml::scan::widenAscii(into, text.bytes, text.length);
+            if (text.byteLength == text.length) xml::scan::widenAscii(into, text.bytes, text.length);
+            else xml::scan::widenUtf8(into, text.bytes, text.bytes + text.byteLength);
         } else {
             std::memcpy(into, text.units, text.length * sizeof(WideChar));
         }

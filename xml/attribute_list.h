@@ -9,12 +9,13 @@
 
 namespace detail {
 
-// An attribute's name or value as a builder holds it: plain ASCII bytes of the input, one a
-// character, or wide code units.
+// An attribute's name or value as a builder holds it: bytes of the input, plain ASCII or UTF-8
+// sequences of two or three bytes, or wide code units.
 struct AttributeText {
-    const char* bytes;       // when not null, `length` bytes
+    const char* bytes;       // when not null, `byteLength` bytes
     const WideChar* units;   // otherwise `length` code units
-    std::size_t length;
+    std::size_t length;      // in code units
+    std::size_t byteLength;  // equal to `length` for plain ASCII
 };
 struct AttributeParts {
     AttributeText name;

@@ -10,6 +10,7 @@
 #include "xml/reader/element_builder.h"
 #include "xml/reader/messages.h"
 #include "xml/reader/reader.h"
+#include "xml/reader/scan.h"
 
 namespace detail {
 
@@ -74,8 +75,9 @@ private:
                     top.firstChildIsText = true;
                     if (top.node) {
                         const char *begin, *end;
-                        top.node->text = reader.plainText(begin, end) ? ArenaText(begin, end, nodes)
-                                                                      : ArenaText(reader.getText(), nodes);
+                        std::size_t units;
+                        top.node->text = reader.plainText(begin, end, units) ? ArenaText(begin, end, units, nodes)
+                                                                             : ArenaText(reader.getText(), nodes);
                     }
                 }
                 break;
@@ -137,14 +139,16 @@ private:
         for (;; ++count) {
             if (count == attributes.size()) attributes.emplace_back();
             const char *nameBegin, *nameEnd, *valueBegin, *valueEnd;
-            if (reader.nextPlainAttribute(nameBegin, nameEnd, valueBegin, valueEnd)) {
-                attributes[count] = {{nameBegin, nullptr, static_cast<std::size_t>(nameEnd - nameBegin)},
-                                     {valueBegin, nullptr, static_cast<std::size_t>(valueEnd - valueBegin)}};
+            std::size_t valueUnits;
+            if (reader.nextPlainAttribute(nameBegin, nameEnd, valueBegin, valueEnd, valueUnits)) {
+                const auto nameLength = static_cast<std::size_t>(nameEnd - nameBegin);
+                attributes[count] = {{nameBegin, nullptr, nameLength, nameLength},
+                                     {valueBegin, nullptr, valueUnits, static_cast<std::size_t>(valueEnd - valueBegin)}};
                 continue;
             }
             if (wide == wideAttributes.size()) wideAttributes.emplace_back(WideString(), WideString(), false);
             if (!reader.nextAttribute(wideAttributes[wide].name, wideAttributes[wide].value)) break;
-            attributes[count] = {{nullptr, nullptr, wide}, {nullptr, nullptr, wide}};  // located below
+            attributes[count] = {{nullptr, nullptr, wide, 0}, {nullptr, nullptr, wide, 0}};  // located below
             ++wide;
         }
         // Only now, when `wideAttributes` grows no more, do its strings stay where they are.
@@ -152,13 +156,16 @@ private:
             AttributeParts& parts = attributes[i];
             if (parts.name.bytes) continue;
             const xml::CXmlAttribute& source = wideAttributes[parts.name.length];
-            parts = {{nullptr, source.name.data(), source.name.size()}, {nullptr, source.value.data(), source.value.size()}};
+            parts = {{nullptr, source.name.data(), source.name.size(), 0}, {nullptr, source.value.data(), source.value.size(), 0}};
         }
         return count;
     }
 
     static WideString textOf(const AttributeText& text) {
-        return text.bytes ? WideString(text.bytes, text.bytes + text.length) : WideString(text.units, text.length);
+        if (!text.bytes) return WideString(text.units, text.length);
+        WideString wide(text.length, WideChar(0));
+        xml::scan::widenUtf8(wide.data(), text.bytes, text.bytes + text.byteLength);
+        return wide;
     }
 
     // The value of the first attribute of that name, as the model's lookup finds it.

@@ -170,6 +170,14 @@ TEST(Parser, OnePassAgreesWithTheTwoStages) {
         "<a v='1' w='2'>x\r\ny <b/>z</a",
         "<a>\t<b c='1'd='2'/></a>",
         "\xEF\xBB\xBF<a v='&lt;'>a&gt;b c<b/></a>x",
+        // Multi-byte characters in values and texts, then an error on the same line.
+        "\xEF\xBB\xBF<a v='\xC3\xA9\xE2\x82\xAC' w=\"x \xD0\x94\"><b>\xD0\x94\xD0\xBE \xC3\xA9 </b><c></d></a>",
+        // Overlong forms (of "<" too), surrogates, U+FFFF, four bytes, cut sequences.
+        "\xEF\xBB\xBF<a v='\xC0\xBC' w='\xE0\x80\xBC\xED\xA0\x80'>\xE0\xA0\x80\xEF\xBF\xBF<b/>x\xC0\xBCy</a>",
+        "\xEF\xBB\xBF<a v='\xF0\x9F\x98\x80'/>", "\xEF\xBB\xBF<a>\xF0\x9F\x98\x80</a>",
+        "\xEF\xBB\xBF<a>x\xC3<b/></a>", "\xEF\xBB\xBF<a v='\xE2\x82'/>", "\xEF\xBB\xBF<a v=\"x\xE0\x80\xA2\"/>",
+        "\xEF\xBB\xBF<a>x\xE0\x80\xBC/a></a>",
+        "<a>caf\xC3\xA9</a>", "<a v='caf\xC3\xA9'/>",  // not UTF-8: no byte above 0x7E
     };
     const auto outcome = [](auto load) {
         try {

@@ -236,7 +236,8 @@ void CXmlReader<It>::readTokenName() {
 template <typename It>
 bool CXmlReader<It>::readPlainAttribute(WideString& name, WideString& value) {
     It nameBegin, nameEnd, valueBegin, valueEnd, after;
-    if (!scanPlainAttribute(nameBegin, nameEnd, valueBegin, valueEnd, after)) return false;
+    std::size_t valueUnits = 0;
+    if (!scanPlainAttribute(false, nameBegin, nameEnd, valueBegin, valueEnd, valueUnits, after)) return false;
     name.clear();
     value.clear();
     detail_reader::appendAscii(name, nameBegin, nameEnd);
@@ -247,17 +248,21 @@ bool CXmlReader<It>::readPlainAttribute(WideString& name, WideString& value) {
 }
 
 template <typename It>
-bool CXmlReader<It>::nextPlainAttribute(It& nameBegin, It& nameEnd, It& valueBegin, It& valueEnd) {
+bool CXmlReader<It>::nextPlainAttribute(It& nameBegin, It& nameEnd, It& valueBegin, It& valueEnd,
+                                        std::size_t& valueUnits) {
     It after;
-    if (!scanPlainAttribute(nameBegin, nameEnd, valueBegin, valueEnd, after)) return false;
-    countCharacters(static_cast<std::size_t>(after - cur));
+    if (!scanPlainAttribute(true, nameBegin, nameEnd, valueBegin, valueEnd, valueUnits, after)) return false;
+    countCharacters(static_cast<std::size_t>(after - cur) - (static_cast<std::size_t>(valueEnd - valueBegin) - valueUnits));
     cur = after;
     return true;
 }
 
-// Finds the parts of a plain attribute ahead, reading nothing.
+// Finds the parts of a plain attribute ahead, reading nothing. With `multiByte`, a UTF-8
+// document's value may hold characters of two or three bytes too; `valueUnits` gets the
+// value's length in characters.
 template <typename It>
-bool CXmlReader<It>::scanPlainAttribute(It& nameBegin, It& nameEnd, It& valueBegin, It& valueEnd, It& after) const {
+bool CXmlReader<It>::scanPlainAttribute(bool multiByte, It& nameBegin, It& nameEnd, It& valueBegin, It& valueEnd,
+                                        std::size_t& valueUnits, It& after) const {
     using detail_reader::byteAt;
     if (pending != 0) return false;
     It p = cur;
@@ -276,9 +281,19 @@ bool CXmlReader<It>::scanPlainAttribute(It& nameBegin, It& nameEnd, It& valueBeg
     if (p == end || (byteAt(p) != '"' && byteAt(p) != '\'')) return false;
     const char quote = static_cast<char>(byteAt(p++));
     valueBegin = p;
-    p = detail_reader::scanFrom(p, end, [quote](const char* from, const char* to) {
-        return scan::skipPlainOrBlank(from, to, quote);
-    });
+    const std::uint8_t valueClass = quote == '"' ? chars::kInDoubleQuotes : chars::kInSingleQuotes;
+    if (multiByte && utf8) {
+        std::size_t characters = 0;
+        p = detail_reader::scanFrom(p, end, [&](const char* from, const char* to) {
+            return scan::skipWhileUtf8(from, to, valueClass, characters);
+        });
+        valueUnits = characters;
+    } else {
+        p = detail_reader::scanFrom(p, end, [&](const char* from, const char* to) {
+            return scan::skipWhile(from, to, valueClass);
+        });
+        valueUnits = static_cast<std::size_t>(p - valueBegin);
+    }
     if (p == end || byteAt(p) != static_cast<unsigned char>(quote)) return false;
     valueEnd = p++;
     if (p == end) return false;  // the general way reports the end of the input

@@ -39,22 +39,26 @@ public:
     // newlineBefore, when given, tells whether a line break preceded the attribute's name.
     bool nextAttribute(WideString& name, WideString& value, bool* newlineBefore = nullptr);
     // The quick way to the same attributes, for a caller that can take them as bytes: when the
-    // input ahead is a plain attribute (on one line, plain ASCII, no reference), reads it and
-    // gives its name and value as ranges of the input, one byte a character; otherwise reads
-    // nothing and returns false, and nextAttribute goes on from there. Only between an
-    // ElementStart and the first false from nextAttribute.
-    bool nextPlainAttribute(It& nameBegin, It& nameEnd, It& valueBegin, It& valueEnd);
+    // input ahead is a plain attribute (on one line, no reference, a plain ASCII name and a value
+    // of plain ASCII or, in a UTF-8 document, also characters of two or three bytes that are
+    // stored as they come), reads it and gives its name and value as ranges of the input, and
+    // the value's length in characters; otherwise reads nothing and returns false, and
+    // nextAttribute goes on from there. Only between an ElementStart and the first false from
+    // nextAttribute.
+    bool nextPlainAttribute(It& nameBegin, It& nameEnd, It& valueBegin, It& valueEnd, std::size_t& valueUnits);
 
-    // From now on, a Text token that is plain (on one line, plain ASCII and blanks, no
-    // reference) is left in the input instead of being copied into getText(): plainText gives its
-    // range, trimmed as getText() would be. Likewise the name of an ElementStart or ElementEnd
-    // token that is plain ASCII: plainName gives it. For a caller that copies texts itself.
+    // From now on, a Text token that is plain (on one line, no reference, plain ASCII and blanks
+    // and, in a UTF-8 document, characters of two or three bytes) is left in the input instead
+    // of being copied into getText(): plainText gives its range, trimmed as getText() would be,
+    // and its length in characters. Likewise the name of an ElementStart or ElementEnd token
+    // that is plain ASCII: plainName gives it. For a caller that copies texts itself.
     void leavePlainInInput() { plainInInput = true; }
     // For the current Text token: true with its range when it was left in the input.
-    bool plainText(It& begin, It& end) const {
+    bool plainText(It& begin, It& end, std::size_t& units) const {
         if (!plainTextLeft) return false;
         begin = plainBegin;
         end = plainEnd;
+        units = plainUnits;
         return true;
     }
     // For the current ElementStart or ElementEnd token: true with the element's name when it was
@@ -88,7 +92,8 @@ private:
     template <class Enc> void readTokenName();
     template <class Enc> void readAttribute(WideString& name, WideString& value);
     bool readPlainAttribute(WideString& name, WideString& value);
-    bool scanPlainAttribute(It& nameBegin, It& nameEnd, It& valueBegin, It& valueEnd, It& after) const;
+    bool scanPlainAttribute(bool multiByte, It& nameBegin, It& nameEnd, It& valueBegin, It& valueEnd,
+                            std::size_t& valueUnits, It& after) const;
     template <class Enc> void readText(WideString& out, WideChar delimiter, bool consumeDelimiter,
                                        bool skipLeading);
     template <class Enc> WideChar readReference(SourcePos ampersand);
@@ -110,6 +115,7 @@ private:
     bool plainTextLeft = false;  // the current token's text is [plainBegin, plainEnd)
     It plainBegin{};
     It plainEnd{};
+    std::size_t plainUnits = 0;
     bool plainNameLeft = false;  // the current element's name is [nameBegin, nameEnd)
     It nameBegin{};
     It nameEnd{};

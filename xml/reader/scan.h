@@ -46,6 +46,48 @@ inline const char* skipPlainOrBlank(const char* p, const char* end, char stop) {
 // The first byte at or after p that is not a later character of a name (chars::kName).
 inline const char* skipNameBytes(const char* p, const char* end) { return skipWhile(p, end, chars::kName); }
 
+// skipWhile, and past every UTF-8 sequence of two or three bytes with no overlong form: one that
+// decodes to a character from U+0080 to U+FFFF, which belongs to no class and is taken as it
+// comes wherever a run of the classes is. `characters` gets how many characters were passed.
+inline const char* skipWhileUtf8(const char* p, const char* end, std::uint8_t flags, std::size_t& characters) {
+    const auto continues = [](char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; };
+    const char* const start = p;
+    std::size_t continuations = 0;
+    for (;;) {
+        p = skipWhile(p, end, flags);
+        if (p == end) break;
+        const auto lead = static_cast<unsigned char>(*p);
+        if (lead >= 0xC2 && lead <= 0xDF && end - p >= 2 && continues(p[1])) {
+            p += 2;
+            continuations += 1;
+        } else if (lead >= 0xE0 && lead <= 0xEF && end - p >= 3 && continues(p[1]) && continues(p[2]) &&
+                   (lead != 0xE0 || static_cast<unsigned char>(p[1]) >= 0xA0)) {
+            p += 3;
+            continuations += 2;
+        } else {
+            break;
+        }
+    }
+    characters = static_cast<std::size_t>(p - start) - continuations;
+    return p;
+}
+
+// Decodes [from, to), plain ASCII and the sequences skipWhileUtf8 passes, into code units.
+inline void widenUtf8(WideChar* out, const char* from, const char* to) {
+    while (from != to) {
+        const auto lead = static_cast<unsigned char>(*from++);
+        if (lead < 0x80) {
+            *out++ = lead;
+        } else if (lead < 0xE0) {
+            *out++ = static_cast<WideChar>(((lead & 0x1F) << 6) | (static_cast<unsigned char>(*from++) & 0x3F));
+        } else {
+            const auto second = static_cast<unsigned char>(*from++);
+            const auto third = static_cast<unsigned char>(*from++);
+            *out++ = static_cast<WideChar>(((lead & 0x0F) << 12) | ((second & 0x3F) << 6) | (third & 0x3F));
+        }
+    }
+}
+
 // Copies n bytes of plain ASCII as n code units. Short runs, the common case for names and
 // values, take two overlapping blocks of four, eight or sixteen bytes rather than a byte loop;
 // the overlap writes the same units twice.

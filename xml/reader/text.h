@@ -181,10 +181,10 @@ void CXmlReader<It>::readComment() {
 }
 
 // Character data that reading would store unchanged: white space (line breaks too), then plain
-// characters and blanks on one line up to a "<". When the input ahead is such, takes it, leaving
-// the "<" unread as reading does, and notes its range without the white space at either end;
-// otherwise takes nothing. The white space between tags, line breaks and indentation, is the
-// commonest case of all.
+// characters and blanks, and in UTF-8 characters of two or three bytes, on one line up to a "<".
+// When the input ahead is such, takes it, leaving the "<" unread as reading does, and notes its
+// range without the white space at either end; otherwise takes nothing. The white space between
+// tags, line breaks and indentation, is the commonest case of all.
 template <typename It>
 bool CXmlReader<It>::skipPlainText() {
     using detail_reader::byteAt;
@@ -192,9 +192,16 @@ bool CXmlReader<It>::skipPlainText() {
     It p = cur;
     while (p != end && (chars::byteIs(chars::kMarkupSpace, byteAt(p)) || byteAt(p) == '\n' || byteAt(p) == '\r')) ++p;
     const It first = p;
-    p = detail_reader::scanFrom(p, end, [](const char* from, const char* to) {
-        return scan::skipPlainOrBlank(from, to, '<');
-    });
+    constexpr std::uint8_t kTextClass = chars::kPlainText | chars::kMarkupSpace;
+    std::size_t characters = 0;
+    if (utf8) {
+        p = detail_reader::scanFrom(p, end, [&](const char* from, const char* to) {
+            return scan::skipWhileUtf8(from, to, kTextClass, characters);
+        });
+    } else {
+        p = detail_reader::scanFrom(p, end, [&](const char* from, const char* to) { return scan::skipWhile(from, to, kTextClass); });
+        characters = static_cast<std::size_t>(p - first);
+    }
     if (p == end || byteAt(p) != '<') return false;  // the general way decides the rest
     It last = p;  // after the last character that is not a blank
     while (last != first && chars::byteIs(chars::kMarkupSpace, byteAt(last - 1))) --last;
@@ -210,10 +217,11 @@ bool CXmlReader<It>::skipPlainText() {
             countCharacters(1);
         }
     }
-    countCharacters(static_cast<std::size_t>(p - first));
+    countCharacters(characters);
     cur = p;
     plainBegin = first;
     plainEnd = last;
+    plainUnits = characters - static_cast<std::size_t>(p - last);
     return true;
 }
 
