@@ -49,32 +49,37 @@ inline const char* skipNameBytes(const char* p, const char* end) { return skipWh
 // skipWhile, and past every UTF-8 sequence of two or three bytes with no overlong form: one that
 // decodes to a character from U+0080 to U+FFFF, which belongs to no class and is taken as it
 // comes wherever a run of the classes is. `characters` gets how many characters were passed.
+// The common run holds none; the one that does goes on in skipWhileAndUtf8.
+const char* skipWhileAndUtf8(const char* p, const char* end, std::uint8_t flags, std::size_t& characters);
+
 inline const char* skipWhileUtf8(const char* p, const char* end, std::uint8_t flags, std::size_t& characters) {
-    const auto continues = [](char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; };
-    const char* const start = p;
-    std::size_t continuations = 0;
-    for (;;) {
-        p = skipWhile(p, end, flags);
-        if (p == end) break;
-        const auto lead = static_cast<unsigned char>(*p);
-        if (lead >= 0xC2 && lead <= 0xDF && end - p >= 2 && continues(p[1])) {
-            p += 2;
-            continuations += 1;
-        } else if (lead >= 0xE0 && lead <= 0xEF && end - p >= 3 && continues(p[1]) && continues(p[2]) &&
-                   (lead != 0xE0 || static_cast<unsigned char>(p[1]) >= 0xA0)) {
-            p += 3;
-            continuations += 2;
-        } else {
-            break;
-        }
+    const char* const stop = skipWhile(p, end, flags);
+    if (stop == end || static_cast<unsigned char>(*stop) < 0xC2) {
+        characters = static_cast<std::size_t>(stop - p);
+        return stop;
     }
-    characters = static_cast<std::size_t>(p - start) - continuations;
-    return p;
+    return skipWhileAndUtf8(p, end, flags, characters);
 }
 
 // Decodes [from, to), plain ASCII and the sequences skipWhileUtf8 passes, into code units.
 inline void widenUtf8(WideChar* out, const char* from, const char* to) {
     while (from != to) {
+#ifdef GAMEHOST_XML_SSE2
+        if (to - from >= 16) {  // sixteen ASCII bytes at once
+            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
+            const int above = _mm_movemask_epi8(bytes);
+            if (above == 0) {
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_unpacklo_epi8(bytes, _mm_setzero_si128()));
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 8), _mm_unpackhi_epi8(bytes, _mm_setzero_si128()));
+                from += 16;
+                out += 16;
+                continue;
+            }
+            for (int ascii = __builtin_ctz(static_cast<unsigned>(above)); ascii > 0; --ascii)
+                *out++ = static_cast<unsigned char>(*from++);
+
+        }
+#endif
         const auto lead = static_cast<unsigned char>(*from++);
         if (lead < 0x80) {
             *out++ = lead;
