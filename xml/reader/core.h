@@ -217,8 +217,8 @@ void CXmlReader<It>::readTokenName() {
         const It runEnd = detail_reader::scanFrom(cur + 1, end, scan::skipNameBytes);
         if (runEnd != end && (chars::byteIs(chars::kSafe, detail_reader::byteAt(runEnd)) ||
                               detail_reader::byteAt(runEnd) == '\r' || detail_reader::byteAt(runEnd) == '\n')) {
-            nameBegin = cur;
-            nameEnd = runEnd;
+            tokenNameBegin = cur;
+            tokenNameEnd = runEnd;
             plainNameLeft = true;
             countCharacters(static_cast<std::size_t>(runEnd - cur));
             cur = runEnd;

@@ -65,8 +65,8 @@ public:
     // left in the input; otherwise getText() holds it.
     bool plainName(It& begin, It& end) const {
         if (!plainNameLeft) return false;
-        begin = nameBegin;
-        end = nameEnd;
+        begin = tokenNameBegin;
+        end = tokenNameEnd;
         return true;
     }
 
@@ -116,9 +116,9 @@ private:
     It plainBegin{};
     It plainEnd{};
     std::size_t plainUnits = 0;
-    bool plainNameLeft = false;  // the current element's name is [nameBegin, nameEnd)
-    It nameBegin{};
-    It nameEnd{};
+    bool plainNameLeft = false;  // the current element's name is [tokenNameBegin, tokenNameEnd)
+    It tokenNameBegin{};
+    It tokenNameEnd{};
     TokenType tokenType = TokenType::None;
     WideString text;
     SourcePos tokenPos;
