@@ -22,7 +22,7 @@ AttributeList::AttributeList(const xml::CXmlAttribute* first, std::size_t count,
 }
 
 AttributeList::AttributeList(const AttributeParts* first, std::size_t count, NodeArena& arena) {
-    build(count, arena, [&](std::size_t i) { return first[i]; });
+    build(count, arena, [&](std::size_t i) -> const AttributeParts& { return first[i]; });
 }
 
 template <class PartsAt>
@@ -30,7 +30,7 @@ void AttributeList::build(std::size_t count, NodeArena& arena, PartsAt partsAt) 
     if (count == 0) return;
     std::size_t units = 0;
     for (std::size_t i = 0; i < count; ++i) {
-        const AttributeParts parts = partsAt(i);
+        const AttributeParts& parts = partsAt(i);
         units += parts.name.length + parts.value.length + 2;
     }
     if (count > std::numeric_limits<std::uint32_t>::max() / sizeof(Entry) ||
@@ -56,7 +56,7 @@ void AttributeList::build(std::size_t count, NodeArena& arena, PartsAt partsAt) 
         offset += length + 1;
     };
     for (std::size_t i = 0; i < count; ++i) {
-        const AttributeParts parts = partsAt(i);
+        const AttributeParts& parts = partsAt(i);
         place(parts.name, entry->nameOffset, entry->nameLength);
         place(parts.value, entry->valueOffset, entry->valueLength);
         ++entry;

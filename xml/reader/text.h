@@ -189,8 +189,21 @@ template <typename It>
 bool CXmlReader<It>::skipPlainText() {
     using detail_reader::byteAt;
     if (pending != 0) return false;
+    // The white space is counted as it is skipped, as reading counts it: a carriage return, a
+    // line feed or the pair is one line break. The count holds only if the rest qualifies.
     It p = cur;
-    while (p != end && (chars::byteIs(chars::kMarkupSpace, byteAt(p)) || byteAt(p) == '\n' || byteAt(p) == '\r')) ++p;
+    SourcePos after = pos;
+    for (; p != end; ++p) {
+        const unsigned char b = byteAt(p);
+        if (chars::byteIs(chars::kMarkupSpace, b)) {
+            ++after.column;
+            continue;
+        }
+        if (b != '\n' && b != '\r') break;
+        if (b == '\r' && p + 1 != end && byteAt(p + 1) == '\n') ++p;
+        ++after.row;
+        after.column = 0;
+    }
     const It first = p;
     constexpr std::uint8_t kTextClass = chars::kPlainText | chars::kMarkupSpace;
     std::size_t characters = 0;
@@ -205,18 +218,7 @@ bool CXmlReader<It>::skipPlainText() {
     if (p == end || byteAt(p) != '<') return false;  // the general way decides the rest
     It last = p;  // after the last character that is not a blank
     while (last != first && chars::byteIs(chars::kMarkupSpace, byteAt(last - 1))) --last;
-    // Counted as reading counts: a carriage return, a line feed or the pair is one line break.
-    for (It q = cur; q != first; ++q) {
-        const unsigned char b = byteAt(q);
-        if (b == '\r') {
-            if (q + 1 != first && byteAt(q + 1) == '\n') ++q;
-            countLineBreak();
-        } else if (b == '\n') {
-            countLineBreak();
-        } else {
-            countCharacters(1);
-        }
-    }
+    pos = after;
     countCharacters(characters);
     cur = p;
     plainBegin = first;
