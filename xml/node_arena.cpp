@@ -11,9 +11,6 @@ namespace {
 // Small documents (a configuration file) take a block or two; large ones settle on blocks of
 // this size, far below the point where the C library maps each block on its own.
 constexpr std::size_t kLargestBlock = 64 * 1024;
-constexpr std::size_t kAlignment = alignof(void*);
-
-std::size_t roundUp(std::size_t bytes) { return (bytes + kAlignment - 1) / kAlignment * kAlignment; }
 
 }  // namespace
 
@@ -29,18 +26,15 @@ CXmlParserNode** NodeArena::table(std::size_t count) {
     return static_cast<CXmlParserNode**>(allocate(count * sizeof(CXmlParserNode*)));
 }
 
-void* NodeArena::allocate(std::size_t bytes) {
-    bytes = roundUp(bytes);
-    if (bytes > nextBytes) {
-        const std::size_t header = roundUp(sizeof(Block));
-        const std::size_t usable = std::max(bytes, nextBlockBytes - header);
-        auto* block = static_cast<Block*>(::operator new(header + usable));
-        block->previous = lastBlock;
-        lastBlock = block;
-        next = reinterpret_cast<unsigned char*>(block) + header;
-        nextBytes = usable;
-        nextBlockBytes = std::min(nextBlockBytes * 2, kLargestBlock);
-    }
+void* NodeArena::allocateInNewBlock(std::size_t bytes) {
+    const std::size_t header = roundUp(sizeof(Block));
+    const std::size_t usable = std::max(bytes, nextBlockBytes - header);
+    auto* block = static_cast<Block*>(::operator new(header + usable));
+    block->previous = lastBlock;
+    lastBlock = block;
+    next = reinterpret_cast<unsigned char*>(block) + header;
+    nextBytes = usable;
+    nextBlockBytes = std::min(nextBlockBytes * 2, kLargestBlock);
     void* room = next;
     next += bytes;
     nextBytes -= bytes;

@@ -27,11 +27,23 @@ public:
     void* bytes(std::size_t count) { return allocate(count); }
 
 private:
+    static constexpr std::size_t kAlignment = alignof(void*);
+    static std::size_t roundUp(std::size_t bytes) { return (bytes + kAlignment - 1) / kAlignment * kAlignment; }
+
     struct Block {
         Block* previous;
     };
 
-    void* allocate(std::size_t bytes);
+    // The common case inline: room in the current block.
+    void* allocate(std::size_t bytes) {
+        bytes = roundUp(bytes);
+        if (bytes > nextBytes) return allocateInNewBlock(bytes);
+        void* room = next;
+        next += bytes;
+        nextBytes -= bytes;
+        return room;
+    }
+    void* allocateInNewBlock(std::size_t bytes);
 
     Block* lastBlock = nullptr;
     unsigned char* next = nullptr;

@@ -34,7 +34,7 @@ public:
 
 private:
     // An element whose end tag is still to come. Elements inside a "refer" are read for their
-    // syntax only: they have no node and keep their name here for the end tag.
+    // syntax only: they have no node, and their names wait in `skippedNames` for the end tags.
     struct Open {
         CXmlParserNode* node;        // null inside a "refer"
         xml::SourcePos position;
@@ -42,7 +42,6 @@ private:
         bool hadChild = false;       // a text or element came already
         bool firstChildIsText = false;
         std::size_t firstReferSlot = 0;  // where its references begin in `referSlots`
-        WideString skippedName;
     };
     // A "refer" child, expanded once the document is read.
     struct Refer {
@@ -106,10 +105,10 @@ private:
         const bool skipped = hasParent && (!open.back().node || (plainName ? CXmlParserNode::isReferName(nameBegin, nameEnd)
                                                                            : CXmlParserNode::isReferName(reader.getText())));
         ArenaText name;
-        WideString skippedName;
-        if (skipped) skippedName = plainName ? WideString(nameBegin, nameEnd) : reader.getText();
+        if (skipped) skippedNames.push_back(plainName ? WideString(nameBegin, nameEnd) : reader.getText());
         else name = plainName ? names.get(nameBegin, nameEnd) : names.get(reader.getText());
-        const std::size_t count = readAttributes(reader);
+        bool empty = false;
+        const std::size_t count = readAttributes(reader, empty);
         CXmlParserNode* node = nullptr;
         if (hasParent) {
             Open& parent = open.back();
@@ -127,13 +126,15 @@ private:
             ++built;
             if (hasParent) children.push_back(node);
         }
-        open.push_back({node, position, children.size(), false, false, referSlots.size(), std::move(skippedName)});
+        open.push_back({node, position, children.size(), false, false, referSlots.size()});
+        if (empty) closeTop();
         return node;
     }
 
     // Plain attributes stay bytes of the input until they are widened into the node's block;
-    // the others come through the reader's wide strings.
-    std::size_t readAttributes(xml::CXmlReader<const char*>& reader) {
+    // the others come through the reader's wide strings. `empty` tells that the start tag was
+    // read to its end and was "/>": the reader then has no end tag to give for it.
+    std::size_t readAttributes(xml::CXmlReader<const char*>& reader, bool& empty) {
         std::size_t count = 0;
         std::size_t wide = 0;
         for (;; ++count) {
@@ -146,6 +147,7 @@ private:
                                      {valueBegin, nullptr, valueUnits, static_cast<std::size_t>(valueEnd - valueBegin)}};
                 continue;
             }
+            if (reader.endPlainStartTag(empty)) break;
             if (wide == wideAttributes.size()) wideAttributes.emplace_back(WideString(), WideString(), false);
             if (!reader.nextAttribute(wideAttributes[wide].name, wideAttributes[wide].value)) break;
             attributes[count] = {{nullptr, nullptr, wide, 0}, {nullptr, nullptr, wide, 0}};  // located below
@@ -177,11 +179,17 @@ private:
 
     void closeElement(xml::CXmlReader<const char*>& reader) {
         Open& top = open.back();
-        const WideStringView openName = top.node ? top.node->name.view() : WideStringView(top.skippedName);
+        const WideStringView openName = top.node ? top.node->name.view() : WideStringView(skippedNames.back());
         const char *nameBegin, *nameEnd;
         if (reader.plainName(nameBegin, nameEnd) ? !NameCache::sameText(openName, nameBegin, nameEnd)
                                                  : openName != WideStringView(reader.getText()))
             xml::messages::failEndTag(false, top.position, reader.getTokenPos());
+        closeTop();
+    }
+
+    // The innermost open element is complete: its node takes its children.
+    void closeTop() {
+        Open& top = open.back();
         if (top.node) {
             CXmlParserNode* const* first = children.data() + top.firstChild;
             CXmlParserNode* const* last = children.data() + children.size();
@@ -192,6 +200,8 @@ private:
                 top.node->adopt(first, last);
             children.resize(top.firstChild);
             referSlots.resize(top.firstReferSlot);
+        } else {
+            skippedNames.pop_back();
         }
         open.pop_back();
     }
@@ -240,6 +250,7 @@ private:
     std::vector<xml::CXmlAttribute> wideAttributes;   // likewise, for those not plain
     std::vector<Refer> refers;
     std::vector<std::size_t> referSlots;  // the references of every open element, as a stack
+    std::vector<WideString> skippedNames;  // of the open elements that have no node, as a stack
     std::vector<Waiting> waiting;
     std::vector<CXmlParserNode*> copies;
     std::uint64_t built = 0;

@@ -257,6 +257,23 @@ bool CXmlReader<It>::nextPlainAttribute(It& nameBegin, It& nameEnd, It& valueBeg
     return true;
 }
 
+template <typename It>
+bool CXmlReader<It>::endPlainStartTag(bool& empty) {
+    using detail_reader::byteAt;
+    if (pending != 0) return false;
+    It p = cur;
+    while (p != end && chars::byteIs(chars::kMarkupSpace, byteAt(p))) ++p;
+    if (p == end) return false;
+    empty = byteAt(p) == '/';
+    if (empty && ++p == end) return false;
+    if (byteAt(p) != '>') return false;
+    ++p;
+    countCharacters(static_cast<std::size_t>(p - cur));
+    cur = p;
+    setState(utf8 ? static_cast<CState*>(&CStateContent<EncodingUTF8>::instance) : &CStateContent<EncodingLegacy>::instance);
+    return true;
+}
+
 // Finds the parts of a plain attribute ahead, reading nothing. With `multiByte`, a UTF-8
 // document's value may hold characters of two or three bytes too; `valueUnits` gets the
 // value's length in characters.

@@ -46,6 +46,11 @@ public:
     // nextAttribute goes on from there. Only between an ElementStart and the first false from
     // nextAttribute.
     bool nextPlainAttribute(It& nameBegin, It& nameEnd, It& valueBegin, It& valueEnd, std::size_t& valueUnits);
+    // Where nextPlainAttribute found no attribute: when the start tag ends ahead, blanks and then
+    // ">" or "/>" on the same line, reads that end and returns true, `empty` telling which. The
+    // element's content comes next then, and an empty element yields no ElementEnd of its own.
+    // Otherwise reads nothing and returns false, and nextAttribute goes on from there.
+    bool endPlainStartTag(bool& empty);
 
     // From now on, a Text token that is plain (on one line, no reference, plain ASCII and blanks
     // and, in a UTF-8 document, characters of two or three bytes) is left in the input instead
