@@ -19,7 +19,7 @@ unsigned char byteAt(It it) { return static_cast<unsigned char>(*it); }
 
 // The scanners of xml/reader/scan.h over any iterator into contiguous bytes.
 template <typename It, class Scan>
-It scanFrom(It p, It end, Scan scan) {
+GAMEHOST_XML_SCAN It scanFrom(It p, It end, Scan scan) {
     if (p == end) return p;
     const char* const from = &*p;
     return p + (scan(from, from + (end - p)) - from);

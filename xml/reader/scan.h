@@ -18,11 +18,19 @@
 #define GAMEHOST_XML_SSE2 1
 #endif
 
+// The scans run for a few bytes at a time, so a call costs as much as the scan: they are inlined
+// into every caller, where their class is usually a constant.
+#if defined(__GNUC__)
+#define GAMEHOST_XML_SCAN inline __attribute__((always_inline))
+#else
+#define GAMEHOST_XML_SCAN inline
+#endif
+
 namespace xml::scan {
 
 // The first byte at or after p that is in none of the classes `flags` names, or end. Four bytes
 // a step, so that the end is compared once for four.
-inline const char* skipWhile(const char* p, const char* end, std::uint8_t flags) {
+GAMEHOST_XML_SCAN const char* skipWhile(const char* p, const char* end, std::uint8_t flags) {
     const auto in = [flags](char c) { return chars::byteIs(flags, static_cast<unsigned char>(c)); };
     for (; end - p >= 4; p += 4) {
         if (!in(p[0])) return p;
@@ -36,7 +44,7 @@ inline const char* skipWhile(const char* p, const char* end, std::uint8_t flags)
 
 // The first byte at or after p that is not a plain character or blank (chars::kPlainText,
 // chars::kMarkupSpace), or that is `stop`: a quote, or "<", which is neither anyway.
-inline const char* skipPlainOrBlank(const char* p, const char* end, char stop) {
+GAMEHOST_XML_SCAN const char* skipPlainOrBlank(const char* p, const char* end, char stop) {
     const std::uint8_t flags = stop == '"'    ? chars::kInDoubleQuotes
                                : stop == '\'' ? chars::kInSingleQuotes
                                               : chars::kPlainText | chars::kMarkupSpace;
@@ -44,7 +52,7 @@ inline const char* skipPlainOrBlank(const char* p, const char* end, char stop) {
 }
 
 // The first byte at or after p that is not a later character of a name (chars::kName).
-inline const char* skipNameBytes(const char* p, const char* end) { return skipWhile(p, end, chars::kName); }
+GAMEHOST_XML_SCAN const char* skipNameBytes(const char* p, const char* end) { return skipWhile(p, end, chars::kName); }
 
 // skipWhile, and past every UTF-8 sequence of two or three bytes with no overlong form: one that
 // decodes to a character from U+0080 to U+FFFF, which belongs to no class and is taken as it
@@ -52,7 +60,7 @@ inline const char* skipNameBytes(const char* p, const char* end) { return skipWh
 // The common run holds none; the one that does goes on in skipWhileAndUtf8.
 const char* skipWhileAndUtf8(const char* p, const char* end, std::uint8_t flags, std::size_t& characters);
 
-inline const char* skipWhileUtf8(const char* p, const char* end, std::uint8_t flags, std::size_t& characters) {
+GAMEHOST_XML_SCAN const char* skipWhileUtf8(const char* p, const char* end, std::uint8_t flags, std::size_t& characters) {
     const char* const stop = skipWhile(p, end, flags);
     if (stop == end || static_cast<unsigned char>(*stop) < 0xC2) {
         characters = static_cast<std::size_t>(stop - p);
