@@ -135,26 +135,31 @@ private:
     // the others come through the reader's wide strings. `empty` tells that the start tag was
     // read to its end and was "/>": the reader then has no end tag to give for it.
     std::size_t readAttributes(xml::CXmlReader<const char*>& reader, bool& empty) {
+        using Reader = xml::CXmlReader<const char*>;
         std::size_t count = 0;
         std::size_t wide = 0;
-        for (;; ++count) {
-            if (count == attributes.size()) attributes.emplace_back();
-            const char *nameBegin, *nameEnd, *valueBegin, *valueEnd;
-            std::size_t valueUnits;
-            if (reader.nextPlainAttribute(nameBegin, nameEnd, valueBegin, valueEnd, valueUnits)) {
-                const auto nameLength = static_cast<std::size_t>(nameEnd - nameBegin);
-                attributes[count] = {{nameBegin, nullptr, nameLength, nameLength},
-                                     {valueBegin, nullptr, valueUnits, static_cast<std::size_t>(valueEnd - valueBegin)}};
-                continue;
+        for (;;) {
+            plainAttributes.clear();
+            const Reader::TagEnd end = reader.readPlainAttributes(plainAttributes);
+            if (count + plainAttributes.size() > attributes.size()) attributes.resize(count + plainAttributes.size());
+            for (const Reader::PlainAttribute& plain : plainAttributes) {
+                const auto nameLength = static_cast<std::size_t>(plain.nameEnd - plain.nameBegin);
+                attributes[count++] = {{plain.nameBegin, nullptr, nameLength, nameLength},
+                                       {plain.valueBegin, nullptr, plain.valueUnits,
+                                        static_cast<std::size_t>(plain.valueEnd - plain.valueBegin)}};
             }
-            if (reader.endPlainStartTag(empty)) break;
+            if (end != Reader::TagEnd::NotReached) {
+                empty = end == Reader::TagEnd::Empty;
+                break;
+            }
             if (wide == wideAttributes.size()) wideAttributes.emplace_back(WideString(), WideString(), false);
             if (!reader.nextAttribute(wideAttributes[wide].name, wideAttributes[wide].value)) break;
-            attributes[count] = {{nullptr, nullptr, wide, 0}, {nullptr, nullptr, wide, 0}};  // located below
+            if (count == attributes.size()) attributes.emplace_back();
+            attributes[count++] = {{nullptr, nullptr, wide, 0}, {nullptr, nullptr, wide, 0}};  // located below
             ++wide;
         }
         // Only now, when `wideAttributes` grows no more, do its strings stay where they are.
-        for (std::size_t i = 0; i < count; ++i) {
+        for (std::size_t i = 0; wide != 0 && i < count; ++i) {
             AttributeParts& parts = attributes[i];
             if (parts.name.bytes) continue;
             const xml::CXmlAttribute& source = wideAttributes[parts.name.length];
@@ -247,6 +252,7 @@ private:
     std::vector<Open> open;
     std::vector<CXmlParserNode*> children;  // of every open element, as a stack
     std::vector<AttributeParts> attributes;           // scratch, reused by every element
+    std::vector<xml::CXmlReader<const char*>::PlainAttribute> plainAttributes;  // likewise, as the reader gives them
     std::vector<xml::CXmlAttribute> wideAttributes;   // likewise, for those not plain
     std::vector<Refer> refers;
     std::vector<std::size_t> referSlots;  // the references of every open element, as a stack

@@ -235,84 +235,88 @@ void CXmlReader<It>::readTokenName() {
 // the general way.
 template <typename It>
 bool CXmlReader<It>::readPlainAttribute(WideString& name, WideString& value) {
-    It nameBegin, nameEnd, valueBegin, valueEnd, after;
-    std::size_t valueUnits = 0;
-    if (!scanPlainAttribute(false, nameBegin, nameEnd, valueBegin, valueEnd, valueUnits, after)) return false;
+    PlainAttribute found;
+    It after;
+    if (!scanPlainAttribute(false, cur, found, after)) return false;
     name.clear();
     value.clear();
-    detail_reader::appendAscii(name, nameBegin, nameEnd);
-    detail_reader::appendAscii(value, valueBegin, valueEnd);
+    detail_reader::appendAscii(name, found.nameBegin, found.nameEnd);
+    detail_reader::appendAscii(value, found.valueBegin, found.valueEnd);
     countCharacters(static_cast<std::size_t>(after - cur));
     cur = after;
     return true;
 }
 
 template <typename It>
-bool CXmlReader<It>::nextPlainAttribute(It& nameBegin, It& nameEnd, It& valueBegin, It& valueEnd,
-                                        std::size_t& valueUnits) {
-    It after;
-    if (!scanPlainAttribute(true, nameBegin, nameEnd, valueBegin, valueEnd, valueUnits, after)) return false;
-    countCharacters(static_cast<std::size_t>(after - cur) - (static_cast<std::size_t>(valueEnd - valueBegin) - valueUnits));
-    cur = after;
-    return true;
-}
-
-template <typename It>
-bool CXmlReader<It>::endPlainStartTag(bool& empty) {
+typename CXmlReader<It>::TagEnd CXmlReader<It>::readPlainAttributes(std::vector<PlainAttribute>& out) {
     using detail_reader::byteAt;
-    if (pending != 0) return false;
+    if (pending != 0) return TagEnd::NotReached;
     It p = cur;
-    while (p != end && chars::byteIs(chars::kMarkupSpace, byteAt(p))) ++p;
-    if (p == end) return false;
-    empty = byteAt(p) == '/';
-    if (empty && ++p == end) return false;
-    if (byteAt(p) != '>') return false;
-    ++p;
-    countCharacters(static_cast<std::size_t>(p - cur));
+    std::size_t characters = 0;  // the bytes read, but the later bytes of characters of several
+    PlainAttribute attribute;
+    It after;
+    while (scanPlainAttribute(true, p, attribute, after)) {
+        characters += static_cast<std::size_t>(after - p) -
+                      (static_cast<std::size_t>(attribute.valueEnd - attribute.valueBegin) - attribute.valueUnits);
+        out.push_back(attribute);
+        p = after;
+    }
+    // Blanks are read the same whatever follows them.
+    for (; p != end && chars::byteIs(chars::kMarkupSpace, byteAt(p)); ++p) ++characters;
+    TagEnd result = TagEnd::NotReached;
+    if (p != end && byteAt(p) == '>') {
+        result = TagEnd::Open;
+        ++p;
+        ++characters;
+    } else if (p != end && byteAt(p) == '/' && p + 1 != end && byteAt(p + 1) == '>') {
+        result = TagEnd::Empty;
+        p += 2;
+        characters += 2;
+    }
+    countCharacters(characters);
     cur = p;
-    setState(utf8 ? static_cast<CState*>(&CStateContent<EncodingUTF8>::instance) : &CStateContent<EncodingLegacy>::instance);
-    return true;
+    if (result != TagEnd::NotReached)
+        setState(utf8 ? static_cast<CState*>(&CStateContent<EncodingUTF8>::instance) : &CStateContent<EncodingLegacy>::instance);
+    return result;
 }
 
-// Finds the parts of a plain attribute ahead, reading nothing. With `multiByte`, a UTF-8
+// Finds the parts of a plain attribute at p, reading nothing. With `multiByte`, a UTF-8
 // document's value may hold characters of two or three bytes too; `valueUnits` gets the
 // value's length in characters.
 template <typename It>
-bool CXmlReader<It>::scanPlainAttribute(bool multiByte, It& nameBegin, It& nameEnd, It& valueBegin, It& valueEnd,
-                                        std::size_t& valueUnits, It& after) const {
+GAMEHOST_XML_SCAN bool CXmlReader<It>::scanPlainAttribute(bool multiByte, It p, PlainAttribute& found, It& after) const {
     using detail_reader::byteAt;
     if (pending != 0) return false;
-    It p = cur;
     const auto skipBlanks = [&] {
         while (p != end && chars::byteIs(chars::kMarkupSpace, byteAt(p))) ++p;
     };
     skipBlanks();
     if (p == end || !chars::byteIs(chars::kNameStart, byteAt(p))) return false;
-    nameBegin = p;
+    found.nameBegin = p;
     p = detail_reader::scanFrom(p + 1, end, scan::skipNameBytes);
-    nameEnd = p;
+    found.nameEnd = p;
     skipBlanks();
     if (p == end || byteAt(p) != '=') return false;
     ++p;
     skipBlanks();
     if (p == end || (byteAt(p) != '"' && byteAt(p) != '\'')) return false;
     const char quote = static_cast<char>(byteAt(p++));
-    valueBegin = p;
+    found.valueBegin = p;
     const std::uint8_t valueClass = quote == '"' ? chars::kInDoubleQuotes : chars::kInSingleQuotes;
     if (multiByte && utf8) {
         std::size_t characters = 0;
         p = detail_reader::scanFrom(p, end, [&](const char* from, const char* to) {
             return scan::skipWhileUtf8(from, to, valueClass, characters);
         });
-        valueUnits = characters;
+        found.valueUnits = characters;
     } else {
         p = detail_reader::scanFrom(p, end, [&](const char* from, const char* to) {
             return scan::skipWhile(from, to, valueClass);
         });
-        valueUnits = static_cast<std::size_t>(p - valueBegin);
+        found.valueUnits = static_cast<std::size_t>(p - found.valueBegin);
     }
     if (p == end || byteAt(p) != static_cast<unsigned char>(quote)) return false;
-    valueEnd = p++;
+    found.valueEnd = p++;
     if (p == end) return false;  // the general way reports the end of the input
     after = p;
     return true;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "boundary/wide_string.h"
 #include "xml/reader/token.h"
@@ -38,19 +39,24 @@ public:
     // After an ElementStart: the next attribute of its start tag, or false when there is none.
     // newlineBefore, when given, tells whether a line break preceded the attribute's name.
     bool nextAttribute(WideString& name, WideString& value, bool* newlineBefore = nullptr);
-    // The quick way to the same attributes, for a caller that can take them as bytes: when the
-    // input ahead is a plain attribute (on one line, no reference, a plain ASCII name and a value
-    // of plain ASCII or, in a UTF-8 document, also characters of two or three bytes that are
-    // stored as they come), reads it and gives its name and value as ranges of the input, and
-    // the value's length in characters; otherwise reads nothing and returns false, and
-    // nextAttribute goes on from there. Only between an ElementStart and the first false from
-    // nextAttribute.
-    bool nextPlainAttribute(It& nameBegin, It& nameEnd, It& valueBegin, It& valueEnd, std::size_t& valueUnits);
-    // Where nextPlainAttribute found no attribute: when the start tag ends ahead, blanks and then
-    // ">" or "/>" on the same line, reads that end and returns true, `empty` telling which. The
-    // element's content comes next then, and an empty element yields no ElementEnd of its own.
-    // Otherwise reads nothing and returns false, and nextAttribute goes on from there.
-    bool endPlainStartTag(bool& empty);
+    // A plain attribute: on one line, no reference, a plain ASCII name and a value of plain
+    // ASCII or, in a UTF-8 document, also characters of two or three bytes that are stored as
+    // they come. Its name and value as ranges of the input.
+    struct PlainAttribute {
+        It nameBegin{};
+        It nameEnd{};
+        It valueBegin{};
+        It valueEnd{};
+        std::size_t valueUnits = 0;  // the value's length in characters
+    };
+    enum class TagEnd { NotReached, Open, Empty };
+    // The quick way to a start tag's attributes, for a caller that can take them as bytes: reads
+    // the plain attributes ahead, appending them to `out`, and when the tag then ends (blanks,
+    // then ">" or "/>"), its end too. Open or Empty tells which end: the element's content comes
+    // next then, and an empty element yields no ElementEnd of its own. NotReached: something
+    // else stopped the quick way, and nextAttribute goes on from there. Only between an
+    // ElementStart and the first false from nextAttribute.
+    TagEnd readPlainAttributes(std::vector<PlainAttribute>& out);
 
     // From now on, a Text token that is plain (on one line, no reference, plain ASCII and blanks
     // and, in a UTF-8 document, characters of two or three bytes) is left in the input instead
@@ -97,8 +103,7 @@ private:
     template <class Enc> void readTokenName();
     template <class Enc> void readAttribute(WideString& name, WideString& value);
     bool readPlainAttribute(WideString& name, WideString& value);
-    bool scanPlainAttribute(bool multiByte, It& nameBegin, It& nameEnd, It& valueBegin, It& valueEnd,
-                            std::size_t& valueUnits, It& after) const;
+    bool scanPlainAttribute(bool multiByte, It p, PlainAttribute& found, It& after) const;
     template <class Enc> void readText(WideString& out, WideChar delimiter, bool consumeDelimiter,
                                        bool skipLeading);
     template <class Enc> WideChar readReference(SourcePos ampersand);
