@@ -34,6 +34,47 @@ void appendAscii(WideString& out, It from, It to) {
     out.resize(size + n);
     scan::widenAscii(&out[size], &*from, n);
 }
+
+// Finds the parts of a plain attribute at p, reading nothing. With `multiByte` (only in a UTF-8
+// document) its value may hold characters of two or three bytes too; `valueUnits` gets the
+// value's length in characters.
+template <typename It, class PlainAttribute>
+GAMEHOST_XML_SCAN bool scanPlainAttribute(It p, It end, bool multiByte, PlainAttribute& found, It& after) {
+    const auto skipBlanks = [&] {
+        while (p != end && chars::byteIs(chars::kMarkupSpace, byteAt(p))) ++p;
+    };
+    skipBlanks();
+    if (p == end || !chars::byteIs(chars::kNameStart, byteAt(p))) return false;
+    found.nameBegin = p;
+    p = scanFrom(p + 1, end, scan::skipNameBytes);
+    found.nameEnd = p;
+    skipBlanks();
+    if (p == end || byteAt(p) != '=') return false;
+    ++p;
+    skipBlanks();
+    if (p == end || (byteAt(p) != '"' && byteAt(p) != '\'')) return false;
+    const char quote = static_cast<char>(byteAt(p++));
+    found.valueBegin = p;
+    const std::uint8_t valueClass = quote == '"' ? chars::kInDoubleQuotes : chars::kInSingleQuotes;
+    if (multiByte) {
+        std::size_t characters = 0;
+        p = scanFrom(p, end, [&](const char* from, const char* to) {
+            return scan::skipWhileUtf8(from, to, valueClass, characters);
+        });
+        found.valueUnits = characters;
+    } else {
+        p = scanFrom(p, end, [&](const char* from, const char* to) {
+            return scan::skipWhile(from, to, valueClass);
+        });
+        found.valueUnits = static_cast<std::size_t>(p - found.valueBegin);
+    }
+    if (p == end || byteAt(p) != static_cast<unsigned char>(quote)) return false;
+    found.valueEnd = p++;
+    if (p == end) return false;  // the general way reports the end of the input
+    after = p;
+    return true;
+}
+
 }  // namespace detail_reader
 
 template <typename It>
@@ -237,7 +278,7 @@ template <typename It>
 bool CXmlReader<It>::readPlainAttribute(WideString& name, WideString& value) {
     PlainAttribute found;
     It after;
-    if (!scanPlainAttribute(false, cur, found, after)) return false;
+    if (pending != 0 || !detail_reader::scanPlainAttribute(cur, end, false, found, after)) return false;
     name.clear();
     value.clear();
     detail_reader::appendAscii(name, found.nameBegin, found.nameEnd);
@@ -255,7 +296,7 @@ typename CXmlReader<It>::TagEnd CXmlReader<It>::readPlainAttributes(std::vector<
     std::size_t characters = 0;  // the bytes read, but the later bytes of characters of several
     PlainAttribute attribute;
     It after;
-    while (scanPlainAttribute(true, p, attribute, after)) {
+    while (detail_reader::scanPlainAttribute(p, end, utf8, attribute, after)) {
         characters += static_cast<std::size_t>(after - p) -
                       (static_cast<std::size_t>(attribute.valueEnd - attribute.valueBegin) - attribute.valueUnits);
         out.push_back(attribute);
@@ -278,48 +319,6 @@ typename CXmlReader<It>::TagEnd CXmlReader<It>::readPlainAttributes(std::vector<
     if (result != TagEnd::NotReached)
         setState(utf8 ? static_cast<CState*>(&CStateContent<EncodingUTF8>::instance) : &CStateContent<EncodingLegacy>::instance);
     return result;
-}
-
-// Finds the parts of a plain attribute at p, reading nothing. With `multiByte`, a UTF-8
-// document's value may hold characters of two or three bytes too; `valueUnits` gets the
-// value's length in characters.
-template <typename It>
-GAMEHOST_XML_SCAN bool CXmlReader<It>::scanPlainAttribute(bool multiByte, It p, PlainAttribute& found, It& after) const {
-    using detail_reader::byteAt;
-    if (pending != 0) return false;
-    const auto skipBlanks = [&] {
-        while (p != end && chars::byteIs(chars::kMarkupSpace, byteAt(p))) ++p;
-    };
-    skipBlanks();
-    if (p == end || !chars::byteIs(chars::kNameStart, byteAt(p))) return false;
-    found.nameBegin = p;
-    p = detail_reader::scanFrom(p + 1, end, scan::skipNameBytes);
-    found.nameEnd = p;
-    skipBlanks();
-    if (p == end || byteAt(p) != '=') return false;
-    ++p;
-    skipBlanks();
-    if (p == end || (byteAt(p) != '"' && byteAt(p) != '\'')) return false;
-    const char quote = static_cast<char>(byteAt(p++));
-    found.valueBegin = p;
-    const std::uint8_t valueClass = quote == '"' ? chars::kInDoubleQuotes : chars::kInSingleQuotes;
-    if (multiByte && utf8) {
-        std::size_t characters = 0;
-        p = detail_reader::scanFrom(p, end, [&](const char* from, const char* to) {
-            return scan::skipWhileUtf8(from, to, valueClass, characters);
-        });
-        found.valueUnits = characters;
-    } else {
-        p = detail_reader::scanFrom(p, end, [&](const char* from, const char* to) {
-            return scan::skipWhile(from, to, valueClass);
-        });
-        found.valueUnits = static_cast<std::size_t>(p - found.valueBegin);
-    }
-    if (p == end || byteAt(p) != static_cast<unsigned char>(quote)) return false;
-    found.valueEnd = p++;
-    if (p == end) return false;  // the general way reports the end of the input
-    after = p;
-    return true;
 }
 
 template <typename It>

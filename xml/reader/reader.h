@@ -103,7 +103,6 @@ private:
     template <class Enc> void readTokenName();
     template <class Enc> void readAttribute(WideString& name, WideString& value);
     bool readPlainAttribute(WideString& name, WideString& value);
-    bool scanPlainAttribute(bool multiByte, It p, PlainAttribute& found, It& after) const;
     template <class Enc> void readText(WideString& out, WideChar delimiter, bool consumeDelimiter,
                                        bool skipLeading);
     template <class Enc> WideChar readReference(SourcePos ampersand);
