@@ -25,6 +25,10 @@ AttributeList::AttributeList(const AttributeParts* first, std::size_t count, Nod
     build(count, arena, [&](std::size_t i) -> const AttributeParts& { return first[i]; });
 }
 
+AttributeList::AttributeList(const PlainAttribute* first, std::size_t count, NodeArena& arena) {
+    build(count, arena, [&](std::size_t i) { return partsOf(first[i]); });
+}
+
 template <class PartsAt>
 void AttributeList::build(std::size_t count, NodeArena& arena, PartsAt partsAt) {
     if (count == 0) return;

@@ -6,6 +6,7 @@
 #include "boundary/wide_string.h"
 #include "xml/model.h"
 #include "xml/node_arena.h"
+#include "xml/reader/reader.h"
 
 namespace detail {
 
@@ -21,6 +22,13 @@ struct AttributeParts {
     AttributeText name;
     AttributeText value;
 };
+using PlainAttribute = xml::CXmlReader<const char*>::PlainAttribute;
+
+inline AttributeParts partsOf(const PlainAttribute& plain) {
+    const auto nameLength = static_cast<std::size_t>(plain.nameEnd - plain.nameBegin);
+    return {{plain.nameBegin, nullptr, nameLength, nameLength},
+            {plain.valueBegin, nullptr, plain.valueUnits, static_cast<std::size_t>(plain.valueEnd - plain.valueBegin)}};
+}
 
 // The attributes of one node, names and values in document order, in a single block of its
 // document's arena: a small header, a table of entries, then the zero-terminated names and
@@ -33,7 +41,9 @@ public:
     AttributeList(const std::vector<xml::CXmlAttribute>& attributes, NodeArena& arena);
     AttributeList(const xml::CXmlAttribute* first, std::size_t count, NodeArena& arena);
     AttributeList(const AttributeParts* first, std::size_t count, NodeArena& arena);
+    AttributeList(const PlainAttribute* first, std::size_t count, NodeArena& arena);
     AttributeList(const AttributeList& other, NodeArena& arena);
+    AttributeList(AttributeList&& other) noexcept : block(other.block) { other.block = nullptr; }
     AttributeList(const AttributeList&) = delete;
     AttributeList& operator=(const AttributeList&) = delete;
 

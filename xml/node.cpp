@@ -95,9 +95,8 @@ CXmlParserNode::CXmlParserNode(CXmlParser* owner, xml::CXmlNodeElement& element,
     if (first && first->kind() == xml::TextNode) text = ArenaText(first->asText()->text, arena());
 }
 
-CXmlParserNode::CXmlParserNode(CXmlParser* owner, ArenaText name, const AttributeParts* attributes,
-                               std::size_t count)
-    : owner(owner), name(name), attributes(attributes, count, arena()) {}
+CXmlParserNode::CXmlParserNode(CXmlParser* owner, ArenaText name, AttributeList&& attributes)
+    : owner(owner), name(name), attributes(std::move(attributes)) {}
 
 CXmlParserNode::CXmlParserNode(CXmlParser* owner, const CXmlParserNode& source, Shallow)
     : owner(owner),

@@ -115,8 +115,8 @@ private:
     CXmlParserNode(CXmlParser* owner, xml::CXmlNodeElement& element, NameCache& names);
     CXmlParserNode(CXmlParser* owner, const CXmlParserNode& source, Shallow);
     CXmlParserNode(CXmlParser* owner, IXmlReaderNode& source, Shallow);
-    // Name and attributes from the reader; the text and the children are left to the caller.
-    CXmlParserNode(CXmlParser* owner, ArenaText name, const AttributeParts* attributes, std::size_t count);
+    // Name and attributes as the builder read them; the text and the children are left to it.
+    CXmlParserNode(CXmlParser* owner, ArenaText name, AttributeList&& attributes);
 
     // Whether an element of that name, below the root, is a reference.
     static bool isReferName(WideStringView name);

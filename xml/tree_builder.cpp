@@ -122,7 +122,8 @@ private:
             }
         }
         if (!skipped) {
-            node = nodes.make(owner, name, attributes.data(), count);
+            node = nodes.make(owner, name, wideAttributesRead == 0 ? AttributeList(plainAttributes.data(), count, nodes)
+                                                                 : AttributeList(attributes.data(), count, nodes));
             ++built;
             if (hasParent) children.push_back(node);
         }
@@ -131,23 +132,25 @@ private:
         return node;
     }
 
-    // Plain attributes stay bytes of the input until they are widened into the node's block;
-    // the others come through the reader's wide strings. `empty` tells that the start tag was
-    // read to its end and was "/>": the reader then has no end tag to give for it.
+    // Plain attributes stay bytes of the input until they are widened into the node's block.
+    // When they all are, `plainAttributes` holds them; otherwise `attributes` holds them all,
+    // the others located in the reader's wide strings, and `wideAttributesRead` counts those.
+    // `empty` tells that the start tag was read to its end and was "/>": the reader then has no
+    // end tag to give for it.
     std::size_t readAttributes(xml::CXmlReader<const char*>& reader, bool& empty) {
         using Reader = xml::CXmlReader<const char*>;
+        wideAttributesRead = 0;
+        plainAttributes.clear();
+        Reader::TagEnd end = reader.readPlainAttributes(plainAttributes);
+        if (end != Reader::TagEnd::NotReached) {
+            empty = end == Reader::TagEnd::Empty;
+            return plainAttributes.size();
+        }
         std::size_t count = 0;
-        std::size_t wide = 0;
+        std::size_t& wide = wideAttributesRead;
         for (;;) {
-            plainAttributes.clear();
-            const Reader::TagEnd end = reader.readPlainAttributes(plainAttributes);
             if (count + plainAttributes.size() > attributes.size()) attributes.resize(count + plainAttributes.size());
-            for (const Reader::PlainAttribute& plain : plainAttributes) {
-                const auto nameLength = static_cast<std::size_t>(plain.nameEnd - plain.nameBegin);
-                attributes[count++] = {{plain.nameBegin, nullptr, nameLength, nameLength},
-                                       {plain.valueBegin, nullptr, plain.valueUnits,
-                                        static_cast<std::size_t>(plain.valueEnd - plain.valueBegin)}};
-            }
+            for (const PlainAttribute& plain : plainAttributes) attributes[count++] = partsOf(plain);
             if (end != Reader::TagEnd::NotReached) {
                 empty = end == Reader::TagEnd::Empty;
                 break;
@@ -157,9 +160,12 @@ private:
             if (count == attributes.size()) attributes.emplace_back();
             attributes[count++] = {{nullptr, nullptr, wide, 0}, {nullptr, nullptr, wide, 0}};  // located below
             ++wide;
+            plainAttributes.clear();
+            end = reader.readPlainAttributes(plainAttributes);
         }
+        if (wide == 0) return count;  // all plain after all: `plainAttributes` holds them still
         // Only now, when `wideAttributes` grows no more, do its strings stay where they are.
-        for (std::size_t i = 0; wide != 0 && i < count; ++i) {
+        for (std::size_t i = 0; i < count; ++i) {
             AttributeParts& parts = attributes[i];
             if (parts.name.bytes) continue;
             const xml::CXmlAttribute& source = wideAttributes[parts.name.length];
@@ -177,8 +183,10 @@ private:
 
     // The value of the first attribute of that name, as the model's lookup finds it.
     std::optional<WideString> attribute(const WideString& wanted, std::size_t count) const {
-        for (std::size_t i = 0; i < count; ++i)
-            if (textOf(attributes[i].name) == wanted) return textOf(attributes[i].value);
+        for (std::size_t i = 0; i < count; ++i) {
+            const AttributeParts parts = wideAttributesRead == 0 ? partsOf(plainAttributes[i]) : attributes[i];
+            if (textOf(parts.name) == wanted) return textOf(parts.value);
+        }
         return std::nullopt;
     }
 
@@ -251,8 +259,10 @@ private:
     const WideString pathAttribute = widen("path");
     std::vector<Open> open;
     std::vector<CXmlParserNode*> children;  // of every open element, as a stack
-    std::vector<AttributeParts> attributes;           // scratch, reused by every element
-    std::vector<xml::CXmlReader<const char*>::PlainAttribute> plainAttributes;  // likewise, as the reader gives them
+    // Scratch for the attributes of the start tag being read; see readAttributes.
+    std::vector<PlainAttribute> plainAttributes;
+    std::vector<AttributeParts> attributes;
+    std::size_t wideAttributesRead = 0;
     std::vector<xml::CXmlAttribute> wideAttributes;   // likewise, for those not plain
     std::vector<Refer> refers;
     std::vector<std::size_t> referSlots;  // the references of every open element, as a stack

@@ -178,6 +178,9 @@ TEST(Parser, OnePassAgreesWithTheTwoStages) {
         "\xEF\xBB\xBF<a>x\xC3<b/></a>", "\xEF\xBB\xBF<a v='\xE2\x82'/>", "\xEF\xBB\xBF<a v=\"x\xE0\x80\xA2\"/>",
         "\xEF\xBB\xBF<a>x\xE0\x80\xBC/a></a>",
         "<a>caf\xC3\xA9</a>", "<a v='caf\xC3\xA9'/>",  // not UTF-8: no byte above 0x7E
+        // Plain attributes before and after others, start tags ended in every way.
+        "<a x='1' y='&amp;' z='2' >t<b p='1'\n q='2' r='&lt;'\t/><c\t/><d x='1'\n/></a>",
+        "<a><b x='1'/ ></a>", "<a x='1'/", "<a x='1' y='2'", "<a x='1'>",
     };
     const auto outcome = [](auto load) {
         try {
