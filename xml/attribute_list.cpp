@@ -25,12 +25,15 @@ AttributeList::AttributeList(const AttributeParts* first, std::size_t count, Nod
     build(count, arena, [&](std::size_t i) -> const AttributeParts& { return first[i]; });
 }
 
-AttributeList::AttributeList(const PlainAttribute* first, std::size_t count, NodeArena& arena) {
-    build(count, arena, [&](std::size_t i) { return partsOf(first[i]); });
+AttributeList::AttributeList(const PlainAttribute* first, std::size_t count, const char* inputEnd, NodeArena& arena) {
+    build(count, arena, [&](std::size_t i) { return partsOf(first[i]); }, inputEnd);
 }
 
+// Bytes of the input are read sixteen at a time where sixteen lie before `inputEnd` (given when
+// they are the input's); the units are written so too, into the block and the arena's spill
+// room after it.
 template <class PartsAt>
-void AttributeList::build(std::size_t count, NodeArena& arena, PartsAt partsAt) {
+void AttributeList::build(std::size_t count, NodeArena& arena, PartsAt partsAt, const char* inputEnd) {
     if (count == 0) return;
     std::size_t units = 0;
     for (std::size_t i = 0; i < count; ++i) {
@@ -50,12 +53,14 @@ void AttributeList::build(std::size_t count, NodeArena& arena, PartsAt partsAt) 
         where = offset;
         length = static_cast<std::uint32_t>(text.length);
         WideChar* into = to + offset;
-        if (text.bytes) {
-            if (text.byteLength == text.length) xml::scan::widenAscii(into, text.bytes, text.length);
-            else xml::scan::widenUtf8(into, text.bytes, text.bytes + text.byteLength);
-        } else {
+        if (!text.bytes)
             std::memcpy(into, text.units, text.length * sizeof(WideChar));
-        }
+        else if (text.byteLength != text.length)
+            xml::scan::widenUtf8(into, text.bytes, text.bytes + text.byteLength);
+        else if (text.length <= 16 && inputEnd && inputEnd - text.bytes >= 16)
+            xml::scan::widen16(into, text.bytes);
+        else
+            xml::scan::widenAscii(into, text.bytes, text.length);
         into[length] = 0;
         offset += length + 1;
     };

@@ -41,7 +41,8 @@ public:
     AttributeList(const std::vector<xml::CXmlAttribute>& attributes, NodeArena& arena);
     AttributeList(const xml::CXmlAttribute* first, std::size_t count, NodeArena& arena);
     AttributeList(const AttributeParts* first, std::size_t count, NodeArena& arena);
-    AttributeList(const PlainAttribute* first, std::size_t count, NodeArena& arena);
+    // The plain attributes of a document whose bytes end at `inputEnd`.
+    AttributeList(const PlainAttribute* first, std::size_t count, const char* inputEnd, NodeArena& arena);
     AttributeList(const AttributeList& other, NodeArena& arena);
     AttributeList(AttributeList&& other) noexcept : block(other.block) { other.block = nullptr; }
     AttributeList(const AttributeList&) = delete;
@@ -66,7 +67,7 @@ private:
 
     static std::size_t blockBytes(const Header& header);
     template <class PartsAt>
-    void build(std::size_t count, NodeArena& arena, PartsAt partsAt);
+    void build(std::size_t count, NodeArena& arena, PartsAt partsAt, const char* inputEnd = nullptr);
     const Entry* entries() const noexcept;
     const WideChar* units() const noexcept;
 

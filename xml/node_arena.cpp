@@ -29,7 +29,9 @@ CXmlParserNode** NodeArena::table(std::size_t count) {
 void* NodeArena::allocateInNewBlock(std::size_t bytes) {
     const std::size_t header = roundUp(sizeof(Block));
     const std::size_t usable = std::max(bytes, nextBlockBytes - header);
-    auto* block = static_cast<Block*>(::operator new(header + usable));
+    // The spill room at the end of a block is never handed out; elsewhere the next
+    // allocation's room, not handed out yet, serves.
+    auto* block = static_cast<Block*>(::operator new(header + usable + kSpill));
     block->previous = lastBlock;
     lastBlock = block;
     next = reinterpret_cast<unsigned char*>(block) + header;

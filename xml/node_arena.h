@@ -23,8 +23,11 @@ public:
     CXmlParserNode* make(Args&&... args);
     // Room for `count` pointers to children, not initialised.
     CXmlParserNode** table(std::size_t count);
-    // Room for other data of the document's nodes, aligned for pointers, not initialised.
+    // Room for other data of the document's nodes, aligned for pointers, not initialised. Until
+    // the next allocation, the kSpill bytes after it are the caller's too: wide stores that
+    // run past the end of what they fill need no care there.
     void* bytes(std::size_t count) { return allocate(count); }
+    static constexpr std::size_t kSpill = 32;
 
 private:
     static constexpr std::size_t kAlignment = alignof(void*);

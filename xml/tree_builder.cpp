@@ -20,6 +20,7 @@ public:
         : owner(owner), resolver(resolver), documentName(documentName), load(load), nodes(owner->nodes), names(nodes) {}
 
     CXmlParserNode* build(const char* begin, const char* end) {
+        inputEnd = end;
         xml::CXmlReader<const char*> reader(begin, end);
         reader.leavePlainInInput();  // texts and names are copied into the arena from the input
         if (!reader.next()) return nullptr;
@@ -122,7 +123,7 @@ private:
             }
         }
         if (!skipped) {
-            node = nodes.make(owner, name, wideAttributesRead == 0 ? AttributeList(plainAttributes.data(), count, nodes)
+            node = nodes.make(owner, name, wideAttributesRead == 0 ? AttributeList(plainAttributes.data(), count, inputEnd, nodes)
                                                                  : AttributeList(attributes.data(), count, nodes));
             ++built;
             if (hasParent) children.push_back(node);
@@ -270,6 +271,7 @@ private:
     std::vector<Waiting> waiting;
     std::vector<CXmlParserNode*> copies;
     std::uint64_t built = 0;
+    const char* inputEnd = nullptr;
 };
 
 CXmlParserNode* buildTree(CXmlParser* owner, const char* begin, const char* end, IXmlResolver* resolver,

@@ -101,6 +101,18 @@ inline void widenUtf8(WideChar* out, const char* from, const char* to) {
     }
 }
 
+// Sixteen bytes of plain ASCII as sixteen code units, whatever part of them is wanted: one
+// store for every short name or value, with no branch on its length.
+inline void widen16(WideChar* to, const char* from) {
+#ifdef GAMEHOST_XML_SSE2
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(to), _mm_unpacklo_epi8(bytes, _mm_setzero_si128()));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(to + 8), _mm_unpackhi_epi8(bytes, _mm_setzero_si128()));
+#else
+    for (int i = 0; i < 16; ++i) to[i] = static_cast<unsigned char>(from[i]);
+#endif
+}
+
 // Copies n bytes of plain ASCII as n code units. Short runs, the common case for names and
 // values, take two overlapping blocks of four, eight or sixteen bytes rather than a byte loop;
 // the overlap writes the same units twice.
