@@ -59,7 +59,7 @@ GAMEHOST_XML_SCAN bool scanPlainAttribute(It p, It end, bool multiByte, PlainAtt
     if (multiByte) {
         std::size_t characters = 0;
         p = scanFrom(p, end, [&](const char* from, const char* to) {
-            return scan::skipWhileUtf8(from, to, valueClass, characters);
+            return scan::skipValueUtf8(from, to, quote, characters);
         });
         found.valueUnits = characters;
     } else {

@@ -51,6 +51,26 @@ GAMEHOST_XML_SCAN const char* skipPlainOrBlank(const char* p, const char* end, c
     return skipWhile(p, end, flags);
 }
 
+#ifdef GAMEHOST_XML_SSE2
+// The bytes of [p, p + 16) that may not stand as they are in a value between `quote`s, as bits.
+inline unsigned notInValue(const char* p, char quote) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const __m128i markup = _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(quote)),
+                                        _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('<')), _mm_cmpeq_epi8(bytes, _mm_set1_epi8('&'))));
+    const __m128i control = _mm_andnot_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\t')), _mm_cmplt_epi8(bytes, _mm_set1_epi8(0x20)));
+    const __m128i del = _mm_cmpeq_epi8(bytes, _mm_set1_epi8(0x7F));
+    return static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(_mm_or_si128(markup, control), del)));
+}
+#endif
+
+GAMEHOST_XML_SCAN const char* skipValueBytes(const char* p, const char* end, char quote) {
+#ifdef GAMEHOST_XML_SSE2
+    for (; end - p >= 16; p += 16)
+        if (const unsigned stops = notInValue(p, quote)) return p + __builtin_ctz(stops);
+#endif
+    return skipWhile(p, end, quote == '"' ? chars::kInDoubleQuotes : chars::kInSingleQuotes);
+}
+
 // The first byte at or after p that is not a later character of a name (chars::kName).
 GAMEHOST_XML_SCAN const char* skipNameBytes(const char* p, const char* end) { return skipWhile(p, end, chars::kName); }
 
@@ -67,6 +87,15 @@ GAMEHOST_XML_SCAN const char* skipWhileUtf8(const char* p, const char* end, std:
         return stop;
     }
     return skipWhileAndUtf8(p, end, flags, characters);
+}
+
+GAMEHOST_XML_SCAN const char* skipValueUtf8(const char* p, const char* end, char quote, std::size_t& characters) {
+    const char* const stop = skipValueBytes(p, end, quote);
+    if (stop == end || static_cast<unsigned char>(*stop) < 0xC2) {
+        characters = static_cast<std::size_t>(stop - p);
+        return stop;
+    }
+    return skipWhileAndUtf8(p, end, quote == '"' ? chars::kInDoubleQuotes : chars::kInSingleQuotes, characters);
 }
 
 // Decodes [from, to), plain ASCII and the sequences skipWhileUtf8 passes, into code units.
