@@ -1,10 +1,11 @@
 #pragma once
 
 // The reader's quick paths: finding the end of a run of bytes of one kind, and widening plain
-// ASCII into code units. The runs in game data are short (a name, a number), so the scans are
-// byte loops over the class table, unrolled: sixteen-byte SSE2 compares measured slower on them. Widening
-// does use SSE2, present on every x86 the product runs on, with unaligned loads and stores, so
-// nothing depends on how a caller aligned its data or its stack; other targets take the byte loop.
+// ASCII into code units. The runs in game data are short (a name, a number), so most scans are
+// byte loops over the class table, unrolled: sixteen-byte SSE2 compares measured slower on names
+// and texts. Attribute values and widening do use SSE2, present on every x86 the product runs
+// on, with unaligned loads and stores, so nothing depends on how a caller aligned its data or
+// its stack; other targets take the byte loops.
 
 #include <cstddef>
 #include <cstdint>
@@ -52,17 +53,23 @@ GAMEHOST_XML_SCAN const char* skipPlainOrBlank(const char* p, const char* end, c
 }
 
 #ifdef GAMEHOST_XML_SSE2
-// The bytes of [p, p + 16) that may not stand as they are in a value between `quote`s, as bits.
+// The bytes of [p, p + 16) that may not stand as they are in a value between `quote`s, as bits:
+// the quote, "<", "&", control characters but tab, DEL and every byte above it.
 inline unsigned notInValue(const char* p, char quote) {
     const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
     const __m128i markup = _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(quote)),
                                         _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('<')), _mm_cmpeq_epi8(bytes, _mm_set1_epi8('&'))));
+    // Signed, the bytes above 0x7F are below 0x20 too.
     const __m128i control = _mm_andnot_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\t')), _mm_cmplt_epi8(bytes, _mm_set1_epi8(0x20)));
     const __m128i del = _mm_cmpeq_epi8(bytes, _mm_set1_epi8(0x7F));
     return static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(_mm_or_si128(markup, control), del)));
 }
 #endif
 
+// The first byte at or after p that may not stand as it is in a value between `quote`s
+// (chars::kInDoubleQuotes, chars::kInSingleQuotes). Values end at a different place every time:
+// sixteen bytes a step, the end found from a mask rather than by a byte loop whose exit the
+// processor cannot predict.
 GAMEHOST_XML_SCAN const char* skipValueBytes(const char* p, const char* end, char quote) {
 #ifdef GAMEHOST_XML_SSE2
     for (; end - p >= 16; p += 16)
@@ -89,6 +96,7 @@ GAMEHOST_XML_SCAN const char* skipWhileUtf8(const char* p, const char* end, std:
     return skipWhileAndUtf8(p, end, flags, characters);
 }
 
+// skipValueBytes, and past the UTF-8 sequences skipWhileUtf8 passes.
 GAMEHOST_XML_SCAN const char* skipValueUtf8(const char* p, const char* end, char quote, std::size_t& characters) {
     const char* const stop = skipValueBytes(p, end, quote);
     if (stop == end || static_cast<unsigned char>(*stop) < 0xC2) {
