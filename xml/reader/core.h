@@ -55,17 +55,12 @@ GAMEHOST_XML_SCAN bool scanPlainAttribute(It p, It end, bool multiByte, PlainAtt
     if (p == end || (byteAt(p) != '"' && byteAt(p) != '\'')) return false;
     const char quote = static_cast<char>(byteAt(p++));
     found.valueBegin = p;
-    const std::uint8_t valueClass = quote == '"' ? chars::kInDoubleQuotes : chars::kInSingleQuotes;
     if (multiByte) {
         std::size_t characters = 0;
-        p = scanFrom(p, end, [&](const char* from, const char* to) {
-            return scan::skipValueUtf8(from, to, quote, characters);
-        });
+        p = scanFrom(p, end, [&](const char* from, const char* to) { return scan::skipValueUtf8(from, to, quote, characters); });
         found.valueUnits = characters;
     } else {
-        p = scanFrom(p, end, [&](const char* from, const char* to) {
-            return scan::skipWhile(from, to, valueClass);
-        });
+        p = scanFrom(p, end, [&](const char* from, const char* to) { return scan::skipValueBytes(from, to, quote); });
         found.valueUnits = static_cast<std::size_t>(p - found.valueBegin);
     }
     if (p == end || byteAt(p) != static_cast<unsigned char>(quote)) return false;
