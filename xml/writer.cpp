@@ -136,6 +136,37 @@ public:
         used += before.size() + size + after.size();
         return true;
     }
+    // Appends the text escaped and encoded as UTF-8, as escapeText writes a text without line
+    // breaks or white space at either end, when it holds no line break and no surrogate and
+    // its longest encoding fits in the buffer; otherwise appends nothing. Saves the short texts
+    // with a character beyond ASCII a string of their own.
+    bool appendEscapedUtf8(WideStringView text) {
+        if (text.size() > (kCapacity - used) / kLongestEscape) return false;
+        char* to = buffer + used;
+        for (const WideChar c : text) {
+            if (c < 0x80) {
+                if (c == 0 || c == 0x7F || kCopiedInText[c]) {
+                    *to++ = static_cast<char>(c);
+                    continue;
+                }
+                const std::string_view escape = c == '&' ? "&amp;" : c == '<' ? "&lt;" : c == '>' ? "&gt;" : "";
+                if (escape.empty()) return false;  // a line break
+                std::memcpy(to, escape.data(), escape.size());
+                to += escape.size();
+            } else if (c < 0x800) {
+                *to++ = static_cast<char>(0xC0 | (c >> 6));
+                *to++ = static_cast<char>(0x80 | (c & 0x3F));
+            } else if (c >= 0xD800 && c <= 0xDFFF) {
+                return false;
+            } else {
+                *to++ = static_cast<char>(0xE0 | (c >> 12));
+                *to++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+                *to++ = static_cast<char>(0x80 | (c & 0x3F));
+            }
+        }
+        used = static_cast<std::size_t>(to - buffer);
+        return true;
+    }
     // The text encoded as `document` says: plain ASCII is copied as it is (both encodings
     // leave it unchanged); anything else goes through encodeForDocument, which may throw.
     void encoded(const CXmlDocument& document, WideStringView text) {
@@ -161,6 +192,7 @@ public:
 
 private:
     static constexpr std::size_t kCapacity = 512;
+    static constexpr std::size_t kLongestEscape = 5;  // "&amp;"; a character takes at most 3 bytes in UTF-8
     std::ostream& out;
     std::size_t used = 0;
     char buffer[kCapacity];
@@ -237,7 +269,8 @@ void writeTextContent(Output& output, const CXmlDocument& document, const CXmlNo
     // A long text is more likely to hold something to escape, which the copy finds only at its end.
     constexpr std::size_t kShortText = 128;
     if (!text.empty() && text.size() <= kShortText && !isSpace(text.front()) && !isSpace(text.back()) &&
-        output.appendPlain<'&', '<', '>', '\r', '\n'>({}, text, {})) {
+        (output.appendPlain<'&', '<', '>', '\r', '\n'>({}, text, {}) ||
+         (document.utf8 && output.appendEscapedUtf8(text)))) {
     } else {
         std::string escaped;
         if (escapeText(document, text, depth + 1, escaped)) {
@@ -426,10 +459,36 @@ bool escapeText(const CXmlDocument& document, WideStringView text, unsigned dept
     return firstLineFeed < size;
 }
 
+namespace {
+
+void prefetch(const void* address) {
+#if defined(__GNUC__)
+    __builtin_prefetch(address);
+#else
+    (void)address;
+#endif
+}
+
+// What writing an element reads first: its attributes, all of them.
+void prefetchElement(const CXmlNode& node) {
+    const CXmlNodeElement* element = node.asElement();
+    if (!element) return;
+    const auto* first = reinterpret_cast<const char*>(element->attributes.data());
+    const auto* last = reinterpret_cast<const char*>(element->attributes.data() + element->attributes.size());
+    for (const char* line = first; line < last; line += 64) prefetch(line);
+}
+
+}  // namespace
+
 void CXmlNodeElement::writeXml(std::ostream& out, const CXmlDocument& document, unsigned depth) const {
     if (!writeOpening(out, document, *this, depth)) return;
-    for (const CXmlNode& child : children) {
-        child.writeXml(out, document, depth + 1);
+    // The model's nodes lie wherever the heap put them, and writing one takes less time than
+    // fetching the next from memory: the next children are fetched while this one is written.
+    const std::size_t count = children.size();
+    for (std::size_t i = 0; i < count; ++i) {
+        if (i + 2 < count) prefetch(&children[i + 2]);
+        if (i + 1 < count) prefetchElement(children[i + 1]);
+        children[i].writeXml(out, document, depth + 1);
         endLine(out);
     }
     writeEndTag(out, document, *this, depth);

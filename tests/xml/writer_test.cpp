@@ -63,6 +63,10 @@ TEST(Writer, LayoutQuotesAndEscapes) {
          "<a v=\"123456789&amp;\" w='abc\"'>1234567890123456789&gt;</a>"},
         {"<a><b>1234567890&gt;23456789012345&#10;</b></a>", "<a>\n\t<b>1234567890&gt;23456789012345</b>\n</a>"},
         {"\xEF\xBB\xBF<a v='1234567\xC3\xA9'>123456789\xC3\xA9</a>", "<a v=\"1234567\xC3\xA9\">123456789\xC3\xA9</a>"},
+        // Short texts beyond ASCII: escapes, DEL, a line break, a surrogate pair.
+        {"\xEF\xBB\xBF<a>\xC3\xA9 &lt;x&gt; \xE2\x82\xAC&amp;&#127;</a>", "<a>\xC3\xA9 &lt;x&gt; \xE2\x82\xAC&amp;\x7F</a>"},
+        {"\xEF\xBB\xBF<a>\xC3\xA9&#10;x</a>", "<a>\n\t\xC3\xA9\n\tx\n</a>"},
+        {"\xEF\xBB\xBF<a>\xC3\xA9&#xD83D;&#xDE00;</a>", "<a>\xC3\xA9\xF0\x9F\x98\x80</a>"},
     };
     for (const auto& c : cases) EXPECT_EQ(rewritten(c.input), c.output) << c.input;
 }
