@@ -41,6 +41,18 @@ int plainUnits(__m128i units) {
 }
 #endif
 
+#ifdef __SSE2__
+// For sixteen units narrowed to bytes with unsigned saturation (so that every unit above 0xFF
+// becomes 0 or 0xFF): a mask with a bit set for each that is from 1 to 126 and none of
+// `excluded`, 0xFFFF when all are; their bytes are then the units written as they are.
+template <char... excluded>
+int plainBytes(__m128i bytes) {
+    __m128i plain = _mm_andnot_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(127)), _mm_cmpgt_epi8(bytes, _mm_setzero_si128()));
+    ((plain = _mm_andnot_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(excluded)), plain)), ...);
+    return _mm_movemask_epi8(plain);
+}
+#endif
+
 // Characters that both encodings write as the same single byte, without any check failing.
 bool isPlainAscii(WideStringView text) {
     return std::all_of(text.begin(), text.end(), [](WideChar c) { return c >= 1 && c <= 126; });
@@ -410,10 +422,11 @@ bool escapeText(const CXmlDocument& document, WideStringView text, unsigned dept
         // A run of characters written as they are, as far as the room reaches.
         const std::size_t runEnd = std::min(text.size(), i + static_cast<std::size_t>(limit - to) - most);
 #ifdef __SSE2__
-        for (; runEnd - i >= 8; i += 8, to += 8) {
-            const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + i));
-            if (plainUnits<'&', '<', '>', '\r', '\n'>(units) != 0xFFFF) break;
-            _mm_storel_epi64(reinterpret_cast<__m128i*>(to), _mm_packus_epi16(units, units));
+        for (; runEnd - i >= 16; i += 16, to += 16) {
+            const auto* units = reinterpret_cast<const __m128i*>(text.data() + i);
+            const __m128i bytes = _mm_packus_epi16(_mm_loadu_si128(units), _mm_loadu_si128(units + 1));
+            if (plainBytes<'&', '<', '>', '\r', '\n'>(bytes) != 0xFFFF) break;
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(to), bytes);
         }
 #endif
         while (i < runEnd && text[i] < 0x80 && kCopiedInText[text[i]]) *to++ = static_cast<char>(text[i++]);
