@@ -472,36 +472,10 @@ bool escapeText(const CXmlDocument& document, WideStringView text, unsigned dept
     return firstLineFeed < size;
 }
 
-namespace {
-
-void prefetch(const void* address) {
-#if defined(__GNUC__)
-    __builtin_prefetch(address);
-#else
-    (void)address;
-#endif
-}
-
-// What writing an element reads first: its attributes, all of them.
-void prefetchElement(const CXmlNode& node) {
-    const CXmlNodeElement* element = node.asElement();
-    if (!element) return;
-    const auto* first = reinterpret_cast<const char*>(element->attributes.data());
-    const auto* last = reinterpret_cast<const char*>(element->attributes.data() + element->attributes.size());
-    for (const char* line = first; line < last; line += 64) prefetch(line);
-}
-
-}  // namespace
-
 void CXmlNodeElement::writeXml(std::ostream& out, const CXmlDocument& document, unsigned depth) const {
     if (!writeOpening(out, document, *this, depth)) return;
-    // The model's nodes lie wherever the heap put them, and writing one takes less time than
-    // fetching the next from memory: the next children are fetched while this one is written.
-    const std::size_t count = children.size();
-    for (std::size_t i = 0; i < count; ++i) {
-        if (i + 2 < count) prefetch(&children[i + 2]);
-        if (i + 1 < count) prefetchElement(children[i + 1]);
-        children[i].writeXml(out, document, depth + 1);
+    for (const CXmlNode& child : children) {
+        child.writeXml(out, document, depth + 1);
         endLine(out);
     }
     writeEndTag(out, document, *this, depth);
