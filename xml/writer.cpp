@@ -53,6 +53,18 @@ int plainBytes(__m128i bytes) {
 }
 #endif
 
+// A character from U+0080 to U+FFFF, not a surrogate, in UTF-8; returns the end of its bytes.
+char* putUtf8(std::uint32_t c, char* to) {
+    if (c < 0x800) {
+        *to++ = static_cast<char>(0xC0 | (c >> 6));
+    } else {
+        *to++ = static_cast<char>(0xE0 | (c >> 12));
+        *to++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    }
+    *to++ = static_cast<char>(0x80 | (c & 0x3F));
+    return to;
+}
+
 // Characters that both encodings write as the same single byte, without any check failing.
 bool isPlainAscii(WideStringView text) {
     return std::all_of(text.begin(), text.end(), [](WideChar c) { return c >= 1 && c <= 126; });
@@ -165,15 +177,10 @@ public:
                 if (escape.empty()) return false;  // a line break
                 std::memcpy(to, escape.data(), escape.size());
                 to += escape.size();
-            } else if (c < 0x800) {
-                *to++ = static_cast<char>(0xC0 | (c >> 6));
-                *to++ = static_cast<char>(0x80 | (c & 0x3F));
             } else if (c >= 0xD800 && c <= 0xDFFF) {
                 return false;
             } else {
-                *to++ = static_cast<char>(0xE0 | (c >> 12));
-                *to++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-                *to++ = static_cast<char>(0x80 | (c & 0x3F));
+                to = putUtf8(c, to);
             }
         }
         used = static_cast<std::size_t>(to - buffer);
@@ -456,13 +463,8 @@ bool escapeText(const CXmlDocument& document, WideStringView text, unsigned dept
             return escapeTextGeneral(document, text, start, depth, escaped);
         } else if (c < 0x80) {  // zero and 0x7F, encoded as themselves in UTF-8
             *to++ = static_cast<char>(c);
-        } else if (c < 0x800) {
-            *to++ = static_cast<char>(0xC0 | (c >> 6));
-            *to++ = static_cast<char>(0x80 | (c & 0x3F));
         } else {
-            *to++ = static_cast<char>(0xE0 | (c >> 12));
-            *to++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            *to++ = static_cast<char>(0x80 | (c & 0x3F));
+            to = putUtf8(c, to);
         }
     }
     auto size = static_cast<std::size_t>(to - out.data());
