@@ -31,21 +31,23 @@ private:
         auto element = std::make_unique<CXmlNodeElement>(reader.getText());
         element->position = elementPos;
         readAttributes(*element);
+        const std::size_t firstChild = children.size();
         for (;;) {
             if (!reader.next()) messages::failEndTag(true, elementPos, reader.getTokenPos());
             switch (reader.getTokenType()) {
             case TokenType::Text: {
                 auto text = std::make_unique<CXmlNodeText>(reader.getText());
                 text->position = reader.getTokenPos();
-                element->addChild(text.release());
+                children.push_back(std::move(text));
                 break;
             }
             case TokenType::ElementStart:
-                element->addChild(buildElement(depth + 1).release());
+                children.push_back(buildElement(depth + 1));
                 break;
             case TokenType::ElementEnd:
                 if (reader.getText() != element->name)
                     messages::failEndTag(false, elementPos, reader.getTokenPos());
+                adoptChildren(*element, firstChild);
                 return element;
             case TokenType::Comment:
             case TokenType::None:
@@ -64,7 +66,17 @@ private:
             element.attributes.assign(std::make_move_iterator(attributes.begin()), std::make_move_iterator(attributes.end()));
     }
 
+    // The children gathered for the element, moved into its list at once at their final size,
+    // which is allocated once rather than grown child by child.
+    [[gnu::noinline]] void adoptChildren(CXmlNodeElement& element, std::size_t firstChild) {
+        element.children.reserve(children.size() - firstChild);
+        for (std::size_t i = firstChild; i < children.size(); ++i) element.addChild(children[i].release());
+        children.resize(firstChild);
+    }
+
     CXmlReader<It>& reader;
+    // The children of every element being built, as a stack.
+    std::vector<std::unique_ptr<CXmlNode>> children;
     // Scratch for attributes, reused across the whole document.
     WideString name;
     WideString value;
