@@ -39,9 +39,7 @@ int plainUnits(__m128i units) {
     ((plain = _mm_andnot_si128(_mm_cmpeq_epi16(units, _mm_set1_epi16(excluded)), plain)), ...);
     return _mm_movemask_epi8(plain);
 }
-#endif
 
-#ifdef __SSE2__
 // For sixteen units narrowed to bytes with unsigned saturation (so that every unit above 0xFF
 // becomes 0 or 0xFF): a mask with a bit set for each that is from 1 to 126 and none of
 // `excluded`, 0xFFFF when all are; their bytes are then the units written as they are.
