@@ -37,7 +37,7 @@ ArenaText::ArenaText(const char* begin, const char* end, NodeArena& arena) : blo
     if (begin == end) return;
     block = static_cast<const Block*>(makeBlock(static_cast<std::size_t>(end - begin), arena, offsetof(Block, units),
                                                 [&](WideChar* units) {
-                                                    xml::scan::widenAscii(units, begin, static_cast<std::size_t>(end - begin));
+                                                    detail::widenAscii(units, begin, static_cast<std::size_t>(end - begin));
                                                 }));
 }
 
@@ -47,7 +47,7 @@ ArenaText::ArenaText(const char* begin, const char* end, std::size_t units, Node
         return;
     }
     block = static_cast<const Block*>(makeBlock(units, arena, offsetof(Block, units),
-                                                [&](WideChar* to) { xml::scan::widenUtf8(to, begin, end); }));
+                                                [&](WideChar* to) { detail::widenUtf8(to, begin, end); }));
 }
 
 }  // namespace detail

@@ -16,7 +16,7 @@ public:
     ArenaText(WideStringView text, NodeArena& arena);
     // From plain ASCII bytes, one a character.
     ArenaText(const char* begin, const char* end, NodeArena& arena);
-    // From bytes that xml::scan::skipWhileUtf8 passed, `units` characters.
+    // From bytes that detail::skipWhileUtf8 passed, `units` characters.
     ArenaText(const char* begin, const char* end, std::size_t units, NodeArena& arena);
 
     const WideChar* c_str() const noexcept { return block->units; }

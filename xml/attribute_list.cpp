@@ -56,11 +56,11 @@ void AttributeList::build(std::size_t count, NodeArena& arena, PartsAt partsAt, 
         if (!text.bytes)
             std::memcpy(into, text.units, text.length * sizeof(WideChar));
         else if (text.byteLength != text.length)
-            xml::scan::widenUtf8(into, text.bytes, text.bytes + text.byteLength);
+            detail::widenUtf8(into, text.bytes, text.bytes + text.byteLength);
         else if (text.length <= 16 && inputEnd && inputEnd - text.bytes >= 16)
-            xml::scan::widen16(into, text.bytes);
+            detail::widen16(into, text.bytes);
         else
-            xml::scan::widenAscii(into, text.bytes, text.length);
+            detail::widenAscii(into, text.bytes, text.length);
         into[length] = 0;
         offset += length + 1;
     };

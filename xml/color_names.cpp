@@ -166,8 +166,6 @@ static_assert(everySlotFilledAndOpaque(), "the table holds exactly kNamedColorCo
 
 }  // namespace
 
-const std::array<NamedColor, kNamedColorCount>& namedColors() { return kNamedColors; }
-
 bool findNamedColor(std::string_view name, std::uint32_t& argb) {
     const auto found = std::lower_bound(
         kNamedColors.begin(), kNamedColors.end(), name,

@@ -15,9 +15,6 @@ struct NamedColor {
 
 inline constexpr std::size_t kNamedColorCount = 140;
 
-// Sorted by name, so that a lookup is a binary search.
-const std::array<NamedColor, kNamedColorCount>& namedColors();
-
 // Exact, case-sensitive lookup; false when the name is not in the table.
 bool findNamedColor(std::string_view name, std::uint32_t& argb);
 

@@ -20,6 +20,8 @@ namespace xml {
 class LoadContext;
 }
 
+// `detail` holds everything of the library that callers do not use: the node tree and its
+// builder here, the reader's character classes, scanners and messages.
 namespace detail {
 
 // A node of a parsed document as the game module reads it. Built once from the document model

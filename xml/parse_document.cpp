@@ -9,10 +9,10 @@ void CXmlDocument::parse(const char* begin, const char* end) {
     CXmlReader<const char*> reader(begin, end);
     if (!reader.next()) return;  // no token at all: no root, for the caller to report
     if (reader.getTokenType() != TokenType::ElementStart)
-        messages::fail(messages::kNoRoot, reader.getTokenPos());
+        detail::fail(detail::kNoRoot, reader.getTokenPos());
     root = ElementBuilder<const char*>(reader).build();
     const SourcePos lastToken = reader.getTokenPos();
-    if (reader.next()) messages::fail(messages::kMoreThanOneRoot, lastToken);
+    if (reader.next()) detail::fail(detail::kMoreThanOneRoot, lastToken);
     utf8 = reader.isUtf8();
 }
 

@@ -25,10 +25,10 @@ public:
         reader.leavePlainInInput();  // texts and names are copied into the arena from the input
         if (!reader.next()) return nullptr;
         if (reader.getTokenType() != xml::TokenType::ElementStart)
-            xml::messages::fail(xml::messages::kNoRoot, reader.getTokenPos());
+            detail::fail(detail::kNoRoot, reader.getTokenPos());
         CXmlParserNode* root = readTree(reader);
         const xml::SourcePos lastToken = reader.getTokenPos();
-        if (reader.next()) xml::messages::fail(xml::messages::kMoreThanOneRoot, lastToken);
+        if (reader.next()) detail::fail(detail::kMoreThanOneRoot, lastToken);
         expandReferences();
         return root;
     }
@@ -67,7 +67,7 @@ private:
         CXmlParserNode* root = openElement(reader, false);
         while (!open.empty()) {
             Open& top = open.back();
-            if (!reader.next()) xml::messages::failEndTag(true, top.position, reader.getTokenPos());
+            if (!reader.next()) detail::failEndTag(true, top.position, reader.getTokenPos());
             switch (reader.getTokenType()) {
             case xml::TokenType::Text:
                 if (!top.hadChild) {
@@ -100,7 +100,7 @@ private:
     CXmlParserNode* openElement(xml::CXmlReader<const char*>& reader, bool hasParent) {
         const xml::SourcePos position = reader.getTokenPos();
         if (open.size() + 1 > static_cast<std::size_t>(xml::kMaxElementDepth))
-            xml::messages::fail(xml::messages::kNestingTooDeep, position);
+            detail::fail(detail::kNestingTooDeep, position);
         const char *nameBegin, *nameEnd;
         const bool plainName = reader.plainName(nameBegin, nameEnd);
         const bool skipped = hasParent && (!open.back().node || (plainName ? CXmlParserNode::isReferName(nameBegin, nameEnd)
@@ -178,7 +178,7 @@ private:
     static WideString textOf(const AttributeText& text) {
         if (!text.bytes) return WideString(text.units, text.length);
         WideString wide(text.length, WideChar(0));
-        xml::scan::widenUtf8(wide.data(), text.bytes, text.bytes + text.byteLength);
+        detail::widenUtf8(wide.data(), text.bytes, text.bytes + text.byteLength);
         return wide;
     }
 
@@ -197,7 +197,7 @@ private:
         const char *nameBegin, *nameEnd;
         if (reader.plainName(nameBegin, nameEnd) ? !NameCache::sameText(openName, nameBegin, nameEnd)
                                                  : openName != WideStringView(reader.getText()))
-            xml::messages::failEndTag(false, top.position, reader.getTokenPos());
+            detail::failEndTag(false, top.position, reader.getTokenPos());
         closeTop();
     }
 

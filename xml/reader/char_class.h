@@ -5,7 +5,7 @@
 
 #include "boundary/wide_string.h"
 
-namespace xml::chars {
+namespace detail {
 
 // Byte classes for the reader's scanning loops. Every class holds ASCII bytes only, which are
 // one character in both encodings, so a byte of a class can be taken without decoding.
@@ -46,4 +46,4 @@ constexpr bool byteIs(std::uint8_t flag, unsigned char byte) { return (kTable[by
 // The same tests on decoded characters; nothing above U+007F belongs to any class.
 constexpr bool charIs(std::uint8_t flag, WideChar c) { return c < 0x80 && (kTable[c] & flag) != 0; }
 
-}  // namespace xml::chars
+}  // namespace detail

@@ -11,9 +11,7 @@
 #include "xml/reader/scan.h"
 #include "xml/reader/states.h"
 
-namespace xml {
-
-namespace detail_reader {
+namespace detail {
 template <typename It>
 unsigned char byteAt(It it) { return static_cast<unsigned char>(*it); }
 
@@ -32,7 +30,7 @@ void appendAscii(WideString& out, It from, It to) {
     const std::size_t size = out.size();
     const auto n = static_cast<std::size_t>(to - from);
     out.resize(size + n);
-    scan::widenAscii(&out[size], &*from, n);
+    detail::widenAscii(&out[size], &*from, n);
 }
 
 // Finds the parts of a plain attribute at p, reading nothing. With `multiByte` (only in a UTF-8
@@ -41,12 +39,12 @@ void appendAscii(WideString& out, It from, It to) {
 template <typename It, class PlainAttribute>
 GAMEHOST_XML_SCAN bool scanPlainAttribute(It p, It end, bool multiByte, PlainAttribute& found, It& after) {
     const auto skipBlanks = [&] {
-        while (p != end && chars::byteIs(chars::kMarkupSpace, byteAt(p))) ++p;
+        while (p != end && detail::byteIs(detail::kMarkupSpace, byteAt(p))) ++p;
     };
     skipBlanks();
-    if (p == end || !chars::byteIs(chars::kNameStart, byteAt(p))) return false;
+    if (p == end || !detail::byteIs(detail::kNameStart, byteAt(p))) return false;
     found.nameBegin = p;
-    p = scanFrom(p + 1, end, scan::skipNameBytes);
+    p = scanFrom(p + 1, end, detail::skipNameBytes);
     found.nameEnd = p;
     skipBlanks();
     if (p == end || byteAt(p) != '=') return false;
@@ -57,10 +55,10 @@ GAMEHOST_XML_SCAN bool scanPlainAttribute(It p, It end, bool multiByte, PlainAtt
     found.valueBegin = p;
     if (multiByte) {
         std::size_t characters = 0;
-        p = scanFrom(p, end, [&](const char* from, const char* to) { return scan::skipValueUtf8(from, to, quote, characters); });
+        p = scanFrom(p, end, [&](const char* from, const char* to) { return detail::skipValueUtf8(from, to, quote, characters); });
         found.valueUnits = characters;
     } else {
-        p = scanFrom(p, end, [&](const char* from, const char* to) { return scan::skipValueBytes(from, to, quote); });
+        p = scanFrom(p, end, [&](const char* from, const char* to) { return detail::skipValueBytes(from, to, quote); });
         found.valueUnits = static_cast<std::size_t>(p - found.valueBegin);
     }
     if (p == end || byteAt(p) != static_cast<unsigned char>(quote)) return false;
@@ -70,24 +68,26 @@ GAMEHOST_XML_SCAN bool scanPlainAttribute(It p, It end, bool multiByte, PlainAtt
     return true;
 }
 
-}  // namespace detail_reader
+}  // namespace detail
+
+namespace xml {
 
 template <typename It>
 CXmlReader<It>::CXmlReader(It begin, It end_) : cur(begin), end(end_) {
-    using detail_reader::byteAt;
+    using detail::byteAt;
     checkNotEnd();
     int encoding = 0;  // 0 legacy, 1 UTF-8
     if (byteAt(cur) == 0xEF) {
         for (unsigned char expected : {0xBB, 0xBF}) {
             ++cur;
             if (cur == end || byteAt(cur) != expected)
-                messages::fail(messages::kInvalidEncodingPrefix, SourcePos{});
+                detail::fail(detail::kInvalidEncodingPrefix, SourcePos{});
         }
         ++cur;  // the mark does not move the position
         checkNotEnd();
         encoding = 1;
     }
-    if (byteAt(cur) != '<') messages::fail(messages::kInvalidCharacter, pos);
+    if (byteAt(cur) != '<') detail::fail(detail::kInvalidCharacter, pos);
     ++cur;
     countCharacters(1);
     checkNotEnd();
@@ -141,7 +141,7 @@ inline WideChar CXmlReader<It>::readChar() {
         else countCharacters(1);
         return c;
     }
-    if (cur == end) messages::fail(messages::kUnexpectedEof, pos);
+    if (cur == end) detail::fail(detail::kUnexpectedEof, pos);
     const auto first = static_cast<unsigned char>(*cur++);
     if (first == '\r') {
         if (cur != end && *cur == '\n') ++cur;
@@ -153,7 +153,7 @@ inline WideChar CXmlReader<It>::readChar() {
         return '\n';
     }
     const WideChar c = Enc::decode(cur, end, first, pos);
-    if (c == 0) messages::fail(messages::kInvalidCharacter, pos);
+    if (c == 0) detail::fail(detail::kInvalidCharacter, pos);
     countCharacters(1);
     return c;
 }
@@ -166,7 +166,7 @@ void CXmlReader<It>::pushBack(WideChar c, SourcePos saved) {
 
 template <typename It>
 void CXmlReader<It>::checkNotEnd() const {
-    if (atEnd()) messages::fail(messages::kUnexpectedEof, pos);
+    if (atEnd()) detail::fail(detail::kUnexpectedEof, pos);
 }
 
 // The scanning loops below take plain ASCII bytes straight from the input. Where they stop at
@@ -189,13 +189,13 @@ bool CXmlReader<It>::skipSpace() {
             }
         } else {
             const auto b = static_cast<unsigned char>(*cur);
-            if (chars::byteIs(chars::kMarkupSpace, b)) {
+            if (detail::byteIs(detail::kMarkupSpace, b)) {
                 ++cur;
                 countCharacters(1);
             } else if (b == '\n' || b == '\r') {
                 readChar<Enc>();
                 lineBreak = true;
-            } else if (chars::byteIs(chars::kSafe, b)) {
+            } else if (detail::byteIs(detail::kSafe, b)) {
                 return lineBreak;
             } else {
                 const SourcePos saved = pos;
@@ -213,28 +213,28 @@ template <class Enc>
 void CXmlReader<It>::readName(WideString& out) {
     out.clear();
     SourcePos saved = pos;
-    if (pending == 0 && cur != end && chars::byteIs(chars::kNameStart, detail_reader::byteAt(cur))) {
-        out.push_back(detail_reader::byteAt(cur));  // plain ASCII: reading it gives itself
+    if (pending == 0 && cur != end && detail::byteIs(detail::kNameStart, detail::byteAt(cur))) {
+        out.push_back(detail::byteAt(cur));  // plain ASCII: reading it gives itself
         ++cur;
         countCharacters(1);
     } else {
         const WideChar c = readChar<Enc>();
-        if (!chars::charIs(chars::kNameStart, c)) messages::fail(messages::kUnexpectedCharacter, saved);
+        if (!detail::charIs(detail::kNameStart, c)) detail::fail(detail::kUnexpectedCharacter, saved);
         out.push_back(c);
     }
     while (cur != end) {
         const auto b = static_cast<unsigned char>(*cur);
-        if (chars::byteIs(chars::kName, b)) {
-            const It runEnd = detail_reader::scanFrom(cur, end, scan::skipNameBytes);
-            detail_reader::appendAscii(out, cur, runEnd);
+        if (detail::byteIs(detail::kName, b)) {
+            const It runEnd = detail::scanFrom(cur, end, detail::skipNameBytes);
+            detail::appendAscii(out, cur, runEnd);
             countCharacters(static_cast<std::size_t>(runEnd - cur));
             cur = runEnd;
             continue;
         }
-        if (chars::byteIs(chars::kSafe, b) || b == '\r' || b == '\n') return;
+        if (detail::byteIs(detail::kSafe, b) || b == '\r' || b == '\n') return;
         saved = pos;
         const WideChar c = readChar<Enc>();  // an overlong UTF-8 form may still decode to a name character
-        if (!chars::charIs(chars::kName, c)) {
+        if (!detail::charIs(detail::kName, c)) {
             pushBack(c, saved);
             return;
         }
@@ -249,10 +249,10 @@ template <typename It>
 template <class Enc>
 void CXmlReader<It>::readTokenName() {
     plainNameLeft = false;
-    if (plainInInput && pending == 0 && cur != end && chars::byteIs(chars::kNameStart, detail_reader::byteAt(cur))) {
-        const It runEnd = detail_reader::scanFrom(cur + 1, end, scan::skipNameBytes);
-        if (runEnd != end && (chars::byteIs(chars::kSafe, detail_reader::byteAt(runEnd)) ||
-                              detail_reader::byteAt(runEnd) == '\r' || detail_reader::byteAt(runEnd) == '\n')) {
+    if (plainInInput && pending == 0 && cur != end && detail::byteIs(detail::kNameStart, detail::byteAt(cur))) {
+        const It runEnd = detail::scanFrom(cur + 1, end, detail::skipNameBytes);
+        if (runEnd != end && (detail::byteIs(detail::kSafe, detail::byteAt(runEnd)) ||
+                              detail::byteAt(runEnd) == '\r' || detail::byteAt(runEnd) == '\n')) {
             tokenNameBegin = cur;
             tokenNameEnd = runEnd;
             plainNameLeft = true;
@@ -273,11 +273,11 @@ template <typename It>
 bool CXmlReader<It>::readPlainAttribute(WideString& name, WideString& value) {
     PlainAttribute found;
     It after;
-    if (pending != 0 || !detail_reader::scanPlainAttribute(cur, end, false, found, after)) return false;
+    if (pending != 0 || !detail::scanPlainAttribute(cur, end, false, found, after)) return false;
     name.clear();
     value.clear();
-    detail_reader::appendAscii(name, found.nameBegin, found.nameEnd);
-    detail_reader::appendAscii(value, found.valueBegin, found.valueEnd);
+    detail::appendAscii(name, found.nameBegin, found.nameEnd);
+    detail::appendAscii(value, found.valueBegin, found.valueEnd);
     countCharacters(static_cast<std::size_t>(after - cur));
     cur = after;
     return true;
@@ -285,20 +285,20 @@ bool CXmlReader<It>::readPlainAttribute(WideString& name, WideString& value) {
 
 template <typename It>
 typename CXmlReader<It>::TagEnd CXmlReader<It>::readPlainAttributes(std::vector<PlainAttribute>& out) {
-    using detail_reader::byteAt;
+    using detail::byteAt;
     if (pending != 0) return TagEnd::NotReached;
     It p = cur;
     std::size_t characters = 0;  // the bytes read, but the later bytes of characters of several
     PlainAttribute attribute;
     It after;
-    while (detail_reader::scanPlainAttribute(p, end, utf8, attribute, after)) {
+    while (detail::scanPlainAttribute(p, end, utf8, attribute, after)) {
         characters += static_cast<std::size_t>(after - p) -
                       (static_cast<std::size_t>(attribute.valueEnd - attribute.valueBegin) - attribute.valueUnits);
         out.push_back(attribute);
         p = after;
     }
     // Blanks are read the same whatever follows them.
-    for (; p != end && chars::byteIs(chars::kMarkupSpace, byteAt(p)); ++p) ++characters;
+    for (; p != end && detail::byteIs(detail::kMarkupSpace, byteAt(p)); ++p) ++characters;
     TagEnd result = TagEnd::NotReached;
     if (p != end && byteAt(p) == '>') {
         result = TagEnd::Open;
@@ -324,11 +324,11 @@ void CXmlReader<It>::readAttribute(WideString& name, WideString& value) {
     skipSpace<Enc>();
     const SourcePos saved = pos;
     const WideChar equals = readChar<Enc>();
-    if (equals != '=') messages::failFound(messages::kExpectedEquals, equals, saved);
+    if (equals != '=') detail::failFound(detail::kExpectedEquals, equals, saved);
     checkNotEnd();
     skipSpace<Enc>();
     const WideChar quote = readChar<Enc>();
-    if (quote != '"' && quote != '\'') messages::failFound(messages::kExpectedQuote, quote, pos);
+    if (quote != '"' && quote != '\'') detail::failFound(detail::kExpectedQuote, quote, pos);
     checkNotEnd();
     readText<Enc>(value, quote, true, false);
 }

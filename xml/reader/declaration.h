@@ -10,9 +10,7 @@
 
 #include "xml/reader/core.h"
 
-namespace xml {
-
-namespace detail_reader {
+namespace detail {
 
 inline bool isDeclarationNameByte(unsigned char b) {
     return (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z') || b == '_' || b == ':';
@@ -24,24 +22,26 @@ inline bool isEncodingNameByte(unsigned char b) {
     return (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z') || (b >= '0' && b <= '9') || b == '-';
 }
 
-}  // namespace detail_reader
+}  // namespace detail
+
+namespace xml {
 
 // After "<?". Sets `encoding` to 1 (UTF-8) for a declared "utf-8".
 template <typename It>
 void CXmlReader<It>::readDeclaration(int& encoding) {
-    using namespace detail_reader;
+    using namespace detail;
     checkNotEnd();
     expectDeclarationName("xml");
     skipDeclarationSpace();
     expectDeclarationName("version");
     skipDeclarationSpace();
-    expectDeclarationByte('=', messages::kExpectedEquals);
+    expectDeclarationByte('=', detail::kExpectedEquals);
     skipDeclarationSpace();
-    expectDeclarationByte('"', messages::kExpectedDoubleQuote);
+    expectDeclarationByte('"', detail::kExpectedDoubleQuote);
     for (;;) {  // the version's value is neither kept nor checked
         checkNotEnd();
         const unsigned char b = byteAt(cur);
-        if (b != '"' && !isVersionByte(b)) messages::fail(messages::kUnexpectedCharacter, pos);
+        if (b != '"' && !isVersionByte(b)) detail::fail(detail::kUnexpectedCharacter, pos);
         ++cur;
         countCharacters(1);
         if (b == '"') break;
@@ -51,9 +51,9 @@ void CXmlReader<It>::readDeclaration(int& encoding) {
     if (byteAt(cur) != '?') {
         expectDeclarationName("encoding");
         skipDeclarationSpace();
-        expectDeclarationByte('=', messages::kExpectedEquals);
+        expectDeclarationByte('=', detail::kExpectedEquals);
         skipDeclarationSpace();
-        expectDeclarationByte('"', messages::kExpectedDoubleQuote);
+        expectDeclarationByte('"', detail::kExpectedDoubleQuote);
         const SourcePos valuePos = pos;
         std::string name;
         for (;;) {
@@ -62,29 +62,29 @@ void CXmlReader<It>::readDeclaration(int& encoding) {
             name += *cur++;
             countCharacters(1);
         }
-        if (byteAt(cur) != '"') messages::fail(messages::kUnexpectedCharacter, pos);
+        if (byteAt(cur) != '"') detail::fail(detail::kUnexpectedCharacter, pos);
         ++cur;
         countCharacters(1);
-        if (name != "utf-8") messages::failFoundBytes(messages::kUnknownEncoding, name, valuePos);
+        if (name != "utf-8") detail::failFoundBytes(detail::kUnknownEncoding, name, valuePos);
         if (encoding == 0) encoding = 1;
         skipDeclarationSpace();
-        expectDeclarationByte('?', messages::kExpectedQuestion);
+        expectDeclarationByte('?', detail::kExpectedQuestion);
     } else {
         ++cur;
         countCharacters(1);
     }
-    expectDeclarationByte('>', messages::kExpectedGreater);
+    expectDeclarationByte('>', detail::kExpectedGreater);
 }
 
 // A name of letters, "_" and ":". An empty one, also at the end of the input, is "unexpected".
 template <typename It>
 void CXmlReader<It>::readDeclarationName(std::string& out) {
     out.clear();
-    while (cur != end && detail_reader::isDeclarationNameByte(detail_reader::byteAt(cur))) {
+    while (cur != end && detail::isDeclarationNameByte(detail::byteAt(cur))) {
         out += *cur++;
         countCharacters(1);
     }
-    if (out.empty()) messages::fail(messages::kUnexpectedCharacter, pos);
+    if (out.empty()) detail::fail(detail::kUnexpectedCharacter, pos);
 }
 
 template <typename It>
@@ -92,14 +92,14 @@ void CXmlReader<It>::expectDeclarationName(const char* expected) {
     std::string name;
     readDeclarationName(name);
     if (name != expected)
-        messages::failFoundBytes(("expected '" + std::string(expected) + "' but found '").c_str(), name, pos);
+        detail::failFoundBytes(("expected '" + std::string(expected) + "' but found '").c_str(), name, pos);
 }
 
 // Checks that input remains and that its next byte is `expected`, then takes it.
 template <typename It>
 void CXmlReader<It>::expectDeclarationByte(char expected, const char* prefix) {
     checkNotEnd();
-    if (*cur != expected) messages::failFoundBytes(prefix, std::string(1, *cur), pos);
+    if (*cur != expected) detail::failFoundBytes(prefix, std::string(1, *cur), pos);
     ++cur;
     countCharacters(1);
 }
@@ -109,7 +109,7 @@ template <typename It>
 void CXmlReader<It>::skipDeclarationSpace() {
     bool afterCarriageReturn = false;
     while (cur != end) {
-        const unsigned char b = detail_reader::byteAt(cur);
+        const unsigned char b = detail::byteAt(cur);
         if (b == ' ' || b == '\t') {
             countCharacters(1);
             afterCarriageReturn = false;

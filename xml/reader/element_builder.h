@@ -27,13 +27,13 @@ public:
 private:
     std::unique_ptr<CXmlNodeElement> buildElement(int depth) {
         const SourcePos elementPos = reader.getTokenPos();
-        if (depth > kMaxElementDepth) messages::fail(messages::kNestingTooDeep, elementPos);
+        if (depth > kMaxElementDepth) detail::fail(detail::kNestingTooDeep, elementPos);
         auto element = std::make_unique<CXmlNodeElement>(reader.getText());
         element->position = elementPos;
         readAttributes(*element);
         const std::size_t firstChild = children.size();
         for (;;) {
-            if (!reader.next()) messages::failEndTag(true, elementPos, reader.getTokenPos());
+            if (!reader.next()) detail::failEndTag(true, elementPos, reader.getTokenPos());
             switch (reader.getTokenType()) {
             case TokenType::Text: {
                 auto text = std::make_unique<CXmlNodeText>(reader.getText());
@@ -46,7 +46,7 @@ private:
                 break;
             case TokenType::ElementEnd:
                 if (reader.getText() != element->name)
-                    messages::failEndTag(false, elementPos, reader.getTokenPos());
+                    detail::failEndTag(false, elementPos, reader.getTokenPos());
                 adoptChildren(*element, firstChild);
                 return element;
             case TokenType::Comment:

@@ -19,13 +19,13 @@ template <typename It>
 struct CXmlReader<It>::EncodingUTF8 {
     static WideChar decode(It& cur, It end, unsigned char first, SourcePos at) {
         if (first < 0x80) return first;
-        if (first < 0xC0 || first >= 0xF0) messages::fail(messages::kInvalidCharacter, at);
+        if (first < 0xC0 || first >= 0xF0) detail::fail(detail::kInvalidCharacter, at);
         const bool twoByte = first < 0xE0;
         std::uint32_t value = first & (twoByte ? 0x1F : 0x0F);
         for (int more = twoByte ? 1 : 2; more > 0; --more) {
-            if (cur == end) messages::fail(messages::kInvalidCharacter, at);
+            if (cur == end) detail::fail(detail::kInvalidCharacter, at);
             const auto next = static_cast<unsigned char>(*cur);
-            if ((next & 0xC0) != 0x80) messages::fail(messages::kInvalidCharacter, at);
+            if ((next & 0xC0) != 0x80) detail::fail(detail::kInvalidCharacter, at);
             ++cur;
             value = (value << 6) | (next & 0x3F);
         }
@@ -37,7 +37,7 @@ struct CXmlReader<It>::EncodingUTF8 {
 template <typename It>
 struct CXmlReader<It>::EncodingLegacy {
     static WideChar decode(It&, It, unsigned char first, SourcePos at) {
-        if (first == 0 || first >= 0x7F) messages::fail(messages::kInvalidCharacter, at);
+        if (first == 0 || first >= 0x7F) detail::fail(detail::kInvalidCharacter, at);
         return first;
     }
 };

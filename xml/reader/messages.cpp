@@ -2,7 +2,11 @@
 
 #include "xml/errors.h"
 
-namespace xml::messages {
+namespace detail {
+
+using xml::locationText;
+using xml::parse_error;
+using xml::SourcePos;
 
 void fail(const char* message, SourcePos at) { throw parse_error(widen(message), at); }
 
@@ -30,4 +34,4 @@ void failEndTag(bool missing, SourcePos element, SourcePos at) {
     throw parse_error(message, at);
 }
 
-}  // namespace xml::messages
+}  // namespace detail

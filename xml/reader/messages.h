@@ -6,7 +6,7 @@
 #include "xml/source_pos.h"
 
 // The reader's failures, kept out of line: they are the cold path of every scanning loop.
-namespace xml::messages {
+namespace detail {
 
 inline constexpr const char* kUnexpectedEof = "unexpected end-of-file";
 inline constexpr const char* kInvalidCharacter = "invalid character";
@@ -26,13 +26,13 @@ inline constexpr const char* kExpectedDash = "expected '-' but found '";
 inline constexpr const char* kUnknownEncoding = "unknown encoding type '";
 
 // Throws parse_error(message, at).
-[[noreturn]] void fail(const char* message, SourcePos at);
+[[noreturn]] void fail(const char* message, xml::SourcePos at);
 // Throws parse_error(prefix + found + "'", at): the offending character or name quoted.
-[[noreturn]] void failFound(const char* prefix, WideStringView found, SourcePos at);
-[[noreturn]] void failFound(const char* prefix, WideChar found, SourcePos at);
+[[noreturn]] void failFound(const char* prefix, WideStringView found, xml::SourcePos at);
+[[noreturn]] void failFound(const char* prefix, WideChar found, xml::SourcePos at);
 // The same with a byte or bytes of the declaration, widened one by one.
-[[noreturn]] void failFoundBytes(const char* prefix, std::string_view found, SourcePos at);
+[[noreturn]] void failFoundBytes(const char* prefix, std::string_view found, xml::SourcePos at);
 // "no ending tag ..." and "invalid ending tag ...": the element's own position, then where.
-[[noreturn]] void failEndTag(bool missing, SourcePos element, SourcePos at);
+[[noreturn]] void failEndTag(bool missing, xml::SourcePos element, xml::SourcePos at);
 
-}  // namespace xml::messages
+}  // namespace detail

@@ -91,7 +91,6 @@ private:
     void setState(CState* next);
 
     template <class Enc> WideChar readChar();
-    template <class Enc> WideChar decodeNext(unsigned char first);
     void pushBack(WideChar c, SourcePos saved);
     bool atEnd() const { return pending == 0 && cur == end; }
     void checkNotEnd() const;

@@ -1,6 +1,6 @@
 #include "xml/reader/scan.h"
 
-namespace xml::scan {
+namespace detail {
 
 const char* skipWhileAndUtf8(const char* p, const char* end, std::uint8_t flags, std::size_t& characters) {
     const auto continues = [](char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; };
@@ -25,4 +25,4 @@ const char* skipWhileAndUtf8(const char* p, const char* end, std::uint8_t flags,
     return p;
 }
 
-}  // namespace xml::scan
+}  // namespace detail

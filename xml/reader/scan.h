@@ -27,12 +27,12 @@
 #define GAMEHOST_XML_SCAN inline
 #endif
 
-namespace xml::scan {
+namespace detail {
 
 // The first byte at or after p that is in none of the classes `flags` names, or end. Four bytes
 // a step, so that the end is compared once for four.
 GAMEHOST_XML_SCAN const char* skipWhile(const char* p, const char* end, std::uint8_t flags) {
-    const auto in = [flags](char c) { return chars::byteIs(flags, static_cast<unsigned char>(c)); };
+    const auto in = [flags](char c) { return detail::byteIs(flags, static_cast<unsigned char>(c)); };
     for (; end - p >= 4; p += 4) {
         if (!in(p[0])) return p;
         if (!in(p[1])) return p + 1;
@@ -43,12 +43,12 @@ GAMEHOST_XML_SCAN const char* skipWhile(const char* p, const char* end, std::uin
     return p;
 }
 
-// The first byte at or after p that is not a plain character or blank (chars::kPlainText,
-// chars::kMarkupSpace), or that is `stop`: a quote, or "<", which is neither anyway.
+// The first byte at or after p that is not a plain character or blank (detail::kPlainText,
+// detail::kMarkupSpace), or that is `stop`: a quote, or "<", which is neither anyway.
 GAMEHOST_XML_SCAN const char* skipPlainOrBlank(const char* p, const char* end, char stop) {
-    const std::uint8_t flags = stop == '"'    ? chars::kInDoubleQuotes
-                               : stop == '\'' ? chars::kInSingleQuotes
-                                              : chars::kPlainText | chars::kMarkupSpace;
+    const std::uint8_t flags = stop == '"'    ? detail::kInDoubleQuotes
+                               : stop == '\'' ? detail::kInSingleQuotes
+                                              : detail::kPlainText | detail::kMarkupSpace;
     return skipWhile(p, end, flags);
 }
 
@@ -67,7 +67,7 @@ inline unsigned notInValue(const char* p, char quote) {
 #endif
 
 // The first byte at or after p that may not stand as it is in a value between `quote`s
-// (chars::kInDoubleQuotes, chars::kInSingleQuotes). Values end at a different place every time:
+// (detail::kInDoubleQuotes, detail::kInSingleQuotes). Values end at a different place every time:
 // sixteen bytes a step, the end found from a mask rather than by a byte loop whose exit the
 // processor cannot predict.
 GAMEHOST_XML_SCAN const char* skipValueBytes(const char* p, const char* end, char quote) {
@@ -75,11 +75,11 @@ GAMEHOST_XML_SCAN const char* skipValueBytes(const char* p, const char* end, cha
     for (; end - p >= 16; p += 16)
         if (const unsigned stops = notInValue(p, quote)) return p + __builtin_ctz(stops);
 #endif
-    return skipWhile(p, end, quote == '"' ? chars::kInDoubleQuotes : chars::kInSingleQuotes);
+    return skipWhile(p, end, quote == '"' ? detail::kInDoubleQuotes : detail::kInSingleQuotes);
 }
 
-// The first byte at or after p that is not a later character of a name (chars::kName).
-GAMEHOST_XML_SCAN const char* skipNameBytes(const char* p, const char* end) { return skipWhile(p, end, chars::kName); }
+// The first byte at or after p that is not a later character of a name (detail::kName).
+GAMEHOST_XML_SCAN const char* skipNameBytes(const char* p, const char* end) { return skipWhile(p, end, detail::kName); }
 
 // skipWhile, and past every UTF-8 sequence of two or three bytes with no overlong form: one that
 // decodes to a character from U+0080 to U+FFFF, which belongs to no class and is taken as it
@@ -103,7 +103,7 @@ GAMEHOST_XML_SCAN const char* skipValueUtf8(const char* p, const char* end, char
         characters = static_cast<std::size_t>(stop - p);
         return stop;
     }
-    return skipWhileAndUtf8(p, end, quote == '"' ? chars::kInDoubleQuotes : chars::kInSingleQuotes, characters);
+    return skipWhileAndUtf8(p, end, quote == '"' ? detail::kInDoubleQuotes : detail::kInSingleQuotes, characters);
 }
 
 // Decodes [from, to), plain ASCII and the sequences skipWhileUtf8 passes, into code units.
@@ -188,4 +188,4 @@ inline void widenAscii(WideChar* to, const char* from, std::size_t n) {
 #endif
 }
 
-}  // namespace xml::scan
+}  // namespace detail

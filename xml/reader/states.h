@@ -55,7 +55,7 @@ public:
             if (c == '/') {
                 saved = r.pos;
                 const WideChar c2 = r.template readChar<Enc>();
-                if (c2 != '>') messages::failFound(messages::kExpectedGreater, c2, saved);
+                if (c2 != '>') detail::failFound(detail::kExpectedGreater, c2, saved);
                 r.tokenType = TokenType::ElementEnd;  // text still holds the element's name
                 r.setState(&CStateContent<Enc>::instance);
                 return true;

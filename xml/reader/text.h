@@ -5,11 +5,9 @@
 
 #include "xml/reader/core.h"
 
-namespace xml {
+namespace detail {
 
-namespace detail_reader {
-
-inline bool isTextSpace(WideChar c) { return chars::charIs(chars::kTextSpace, c); }
+inline bool isTextSpace(WideChar c) { return detail::charIs(detail::kTextSpace, c); }
 
 inline void trimTrailingSpace(WideString& text) {
     std::size_t size = text.size();
@@ -30,7 +28,9 @@ inline int hexDigitValue(WideChar c) {
     return -1;
 }
 
-}  // namespace detail_reader
+}  // namespace detail
+
+namespace xml {
 
 // Reads up to `delimiter`. Line breaks are folded: each one drops the white space stored before
 // it and, through `skip`, the white space after it. Character data (delimiter "<", pushed back)
@@ -40,24 +40,24 @@ template <typename It>
 template <class Enc>
 void CXmlReader<It>::readText(WideString& out, WideChar delimiter, bool consumeDelimiter,
                               bool skipLeading) {
-    using namespace detail_reader;
+    using namespace detail;
     out.clear();
     bool skip = skipLeading;
     for (;;) {
         if (pending == 0 && cur != end) {
             const auto first = static_cast<unsigned char>(*cur);
             if (first != delimiter &&
-                (chars::byteIs(chars::kPlainText, first) || (!skip && chars::byteIs(chars::kMarkupSpace, first)))) {
+                (detail::byteIs(detail::kPlainText, first) || (!skip && detail::byteIs(detail::kMarkupSpace, first)))) {
                 // A run of plain ASCII goes in as a block, with the blanks inside it: once
                 // something is stored, reading stores blanks as they come.
                 const It runEnd = scanFrom(cur, end, [delimiter](const char* from, const char* to) {
-                    return scan::skipPlainOrBlank(from, to, static_cast<char>(delimiter));
+                    return detail::skipPlainOrBlank(from, to, static_cast<char>(delimiter));
                 });
                 appendAscii(out, cur, runEnd);
                 countCharacters(static_cast<std::size_t>(runEnd - cur));
                 cur = runEnd;
                 skip = false;
-                if (cur == end) messages::fail(messages::kUnexpectedEof, pos);
+                if (cur == end) detail::fail(detail::kUnexpectedEof, pos);
                 continue;
             }
             if (first == delimiter) {
@@ -69,7 +69,7 @@ void CXmlReader<It>::readText(WideString& out, WideChar delimiter, bool consumeD
                 }
                 return;
             }
-            if (skip && (chars::byteIs(chars::kMarkupSpace, first) || first == '\n')) {
+            if (skip && (detail::byteIs(detail::kMarkupSpace, first) || first == '\n')) {
                 // Blanks being skipped. Nothing stored can end in white space while skipping,
                 // so a line feed has nothing to trim.
                 ++cur;
@@ -77,7 +77,7 @@ void CXmlReader<It>::readText(WideString& out, WideChar delimiter, bool consumeD
                 else countCharacters(1);
                 if (cur == end) {
                     if (!consumeDelimiter && isAllSpace(out)) return;
-                    messages::fail(messages::kUnexpectedEof, pos);
+                    detail::fail(detail::kUnexpectedEof, pos);
                 }
                 continue;
             }
@@ -99,7 +99,7 @@ void CXmlReader<It>::readText(WideString& out, WideChar delimiter, bool consumeD
         }
         if (cur == end) {
             if (!consumeDelimiter && isAllSpace(out)) return;
-            messages::fail(messages::kUnexpectedEof, pos);
+            detail::fail(detail::kUnexpectedEof, pos);
         }
     }
 }
@@ -111,7 +111,7 @@ template <class Enc>
 WideChar CXmlReader<It>::readReference(SourcePos ampersand) {
     const auto expect = [&](const char* rest, WideChar result) {
         for (; *rest; ++rest)
-            if (readChar<Enc>() != WideChar(*rest)) messages::fail(messages::kInvalidReference, ampersand);
+            if (readChar<Enc>() != WideChar(*rest)) detail::fail(detail::kInvalidReference, ampersand);
         return result;
     };
     const WideChar c2 = readChar<Enc>();
@@ -121,12 +121,12 @@ WideChar CXmlReader<It>::readReference(SourcePos ampersand) {
         const WideChar c3 = readChar<Enc>();
         if (c3 == 'm') return expect("p;", '&');
         if (c3 == 'p') return expect("os;", '\'');
-        messages::fail(messages::kInvalidReference, ampersand);
+        detail::fail(detail::kInvalidReference, ampersand);
     }
     case 'q': return expect("uot;", '"');
     case 'l': return expect("t;", '<');
     case 'g': return expect("t;", '>');
-    default: messages::fail(messages::kInvalidReference, ampersand);
+    default: detail::fail(detail::kInvalidReference, ampersand);
     }
 
     // Any number of digits; the value saturates above 0xFFFF, as an overflowing strtoul does.
@@ -139,14 +139,14 @@ WideChar CXmlReader<It>::readReference(SourcePos ampersand) {
     WideChar c = readChar<Enc>();
     if (c == 'x') {
         int digit;
-        while ((digit = detail_reader::hexDigitValue(c = readChar<Enc>())) >= 0) add(16, digit);
+        while ((digit = detail::hexDigitValue(c = readChar<Enc>())) >= 0) add(16, digit);
     } else {
-        if (c < '0' || c > '9') messages::fail(messages::kInvalidReference, ampersand);
+        if (c < '0' || c > '9') detail::fail(detail::kInvalidReference, ampersand);
         do add(10, c - '0');
         while ((c = readChar<Enc>()) >= '0' && c <= '9');
     }
     if (c != ';' || !anyDigit || value == 0 || value > 0xFFFF)
-        messages::fail(messages::kInvalidReference, ampersand);
+        detail::fail(detail::kInvalidReference, ampersand);
     return static_cast<WideChar>(value);
 }
 
@@ -157,7 +157,7 @@ void CXmlReader<It>::readComment() {
     for (int dash = 0; dash < 2; ++dash) {
         const SourcePos saved = pos;
         const WideChar c = readChar<Enc>();
-        if (c != '-') messages::failFound(messages::kExpectedDash, c, saved);
+        if (c != '-') detail::failFound(detail::kExpectedDash, c, saved);
     }
     text.clear();
     for (;;) {
@@ -187,7 +187,7 @@ void CXmlReader<It>::readComment() {
 // tags, line breaks and indentation, is the commonest case of all.
 template <typename It>
 bool CXmlReader<It>::skipPlainText() {
-    using detail_reader::byteAt;
+    using detail::byteAt;
     if (pending != 0) return false;
     // The white space is counted as it is skipped, as reading counts it: a carriage return, a
     // line feed or the pair is one line break. The count holds only if the rest qualifies.
@@ -195,7 +195,7 @@ bool CXmlReader<It>::skipPlainText() {
     SourcePos after = pos;
     for (; p != end; ++p) {
         const unsigned char b = byteAt(p);
-        if (chars::byteIs(chars::kMarkupSpace, b)) {
+        if (detail::byteIs(detail::kMarkupSpace, b)) {
             ++after.column;
             continue;
         }
@@ -205,19 +205,19 @@ bool CXmlReader<It>::skipPlainText() {
         after.column = 0;
     }
     const It first = p;
-    constexpr std::uint8_t kTextClass = chars::kPlainText | chars::kMarkupSpace;
+    constexpr std::uint8_t kTextClass = detail::kPlainText | detail::kMarkupSpace;
     std::size_t characters = 0;
     if (utf8) {
-        p = detail_reader::scanFrom(p, end, [&](const char* from, const char* to) {
-            return scan::skipWhileUtf8(from, to, kTextClass, characters);
+        p = detail::scanFrom(p, end, [&](const char* from, const char* to) {
+            return detail::skipWhileUtf8(from, to, kTextClass, characters);
         });
     } else {
-        p = detail_reader::scanFrom(p, end, [&](const char* from, const char* to) { return scan::skipWhile(from, to, kTextClass); });
+        p = detail::scanFrom(p, end, [&](const char* from, const char* to) { return detail::skipWhile(from, to, kTextClass); });
         characters = static_cast<std::size_t>(p - first);
     }
     if (p == end || byteAt(p) != '<') return false;  // the general way decides the rest
     It last = p;  // after the last character that is not a blank
-    while (last != first && chars::byteIs(chars::kMarkupSpace, byteAt(last - 1))) --last;
+    while (last != first && detail::byteIs(detail::kMarkupSpace, byteAt(last - 1))) --last;
     pos = after;
     countCharacters(characters);
     cur = p;
@@ -238,15 +238,15 @@ bool CXmlReader<It>::readContentToken() {
             return false;
         }
         tokenPos = pos;
-        if (plainInInput && pending == 0 && detail_reader::byteAt(cur) != '<' && skipPlainText()) {
+        if (plainInInput && pending == 0 && detail::byteAt(cur) != '<' && skipPlainText()) {
             if (plainBegin == plainEnd) continue;  // blanks only
             plainTextLeft = true;
             tokenType = TokenType::Text;
             return true;
         }
-        if ((pending != 0 ? pending : detail_reader::byteAt(cur)) != '<') {
+        if ((pending != 0 ? pending : detail::byteAt(cur)) != '<') {
             readText<Enc>(text, '<', false, true);
-            detail_reader::trimTrailingSpace(text);
+            detail::trimTrailingSpace(text);
             if (text.empty()) continue;
             tokenType = TokenType::Text;
             return true;
@@ -257,8 +257,8 @@ bool CXmlReader<It>::readContentToken() {
         countCharacters(1);
         SourcePos saved = pos;
         WideChar c2 = 0;
-        if (cur != end && chars::byteIs(chars::kSafe, detail_reader::byteAt(cur))) {
-            c2 = detail_reader::byteAt(cur);
+        if (cur != end && detail::byteIs(detail::kSafe, detail::byteAt(cur))) {
+            c2 = detail::byteAt(cur);
             if (c2 == '/' || c2 == '!') {
                 ++cur;
                 countCharacters(1);
@@ -273,7 +273,7 @@ bool CXmlReader<It>::readContentToken() {
             skipSpace<Enc>();
             saved = pos;
             const WideChar c3 = readChar<Enc>();
-            if (c3 != '>') messages::failFound(messages::kExpectedGreater, c3, saved);
+            if (c3 != '>') detail::failFound(detail::kExpectedGreater, c3, saved);
             tokenType = TokenType::ElementEnd;
             return true;
         }
