@@ -6,7 +6,12 @@
 
 #include <malloc.h>
 
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define BENCH_SANITIZED 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__) || defined(BENCH_SANITIZED)
 #define BENCH_COUNTS_ALLOCATIONS 0
 #else
 #define BENCH_COUNTS_ALLOCATIONS 1
