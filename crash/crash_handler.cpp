@@ -8,7 +8,8 @@
 #include "crash/crash_state.h"
 #include "crash/report_files.h"
 #include "crash/report_watch.h"
-#include "host/paths.h"
+#include "win/module_paths.h"
+#include "win/scoped_handle.h"
 #include "xml/paths.h"
 
 namespace {
@@ -90,13 +91,12 @@ bool askReporter(Task task) {
 void startReporter() {
     current.finished = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     reporter.request = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-    const HANDLE started = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    win::ScopedKernelHandle started(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     if (current.finished && reporter.request && started)
-        reporter.thread = CreateThread(nullptr, kReporterStack, reporterMain, started, STACK_SIZE_PARAM_IS_A_RESERVATION,
-                                       &reporter.threadId);
-    // Kept open should the thread still be on its way: it sets the event when it gets there.
-    if (started && (!reporter.thread || WaitForSingleObject(started, crash::kStallLimitMs) == WAIT_OBJECT_0))
-        CloseHandle(started);
+        reporter.thread = CreateThread(nullptr, kReporterStack, reporterMain, started.get(),
+                                       STACK_SIZE_PARAM_IS_A_RESERVATION, &reporter.threadId);
+    // Left open for good should the thread still be on its way: it sets the event when it gets there.
+    if (reporter.thread && WaitForSingleObject(started.get(), crash::kStallLimitMs) != WAIT_OBJECT_0) started.release();
 }
 
 void stopReporter() {
@@ -169,11 +169,11 @@ void onAbort(int) {
 CrashHandler::CrashHandler() {
     state.previousFilter = SetUnhandledExceptionFilter(crashFilter);
     try {
-        const std::wstring folder = host::getModuleFolder();
+        const std::wstring folder = win::getModuleFolder();
         setReportPath(xml::combinePath(folder, L"exception.txt").c_str());
         setDumpPath(xml::combinePath(folder, L"exception.dmp").c_str());
         crash::prepareFallbackPlaces(folder);
-        const std::string narrowFolder = host::getModuleFolderA();
+        const std::string narrowFolder = win::getModuleFolderA();
         narrowFolder.copy(state.moduleFolder, MAX_PATH);
         state.moduleFolder[std::min<std::size_t>(narrowFolder.size(), MAX_PATH)] = 0;
     } catch (...) {
@@ -202,8 +202,6 @@ CrashHandler::~CrashHandler() {
 
 void CrashHandler::setReportPath(const wchar_t* path) { crash::setReportPlace(path, nullptr); }
 void CrashHandler::setDumpPath(const wchar_t* path) { crash::setReportPlace(nullptr, path); }
-std::wstring CrashHandler::reportPath() { return state.reportPath; }
-std::wstring CrashHandler::dumpPath() { return state.dumpPath; }
 
 LONG WINAPI CrashHandler::crashFilter(EXCEPTION_POINTERS* info) {
     const DWORD self = GetCurrentThreadId();
@@ -223,9 +221,10 @@ LONG WINAPI CrashHandler::crashFilter(EXCEPTION_POINTERS* info) {
     }
     current.threadId = self;
     current.exceptionCode = info->ExceptionRecord->ExceptionCode;
-    HANDLE thread = nullptr;
-    DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &thread, 0, FALSE, DUPLICATE_SAME_ACCESS);
-    const crash::CrashJob job{info, thread ? thread : GetCurrentThread(), self};
+    win::ScopedKernelHandle thread;
+    DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), thread.receive(), 0, FALSE,
+                    DUPLICATE_SAME_ACCESS);
+    const crash::CrashJob job{info, thread ? thread.get() : GetCurrentThread(), self};
 
     // Decided before any thread is woken: this thread writes whenever its stack allows, since it
     // may hold the locks the report needs and can take them again; the reporter watches.
@@ -238,6 +237,5 @@ LONG WINAPI CrashHandler::crashFilter(EXCEPTION_POINTERS* info) {
         crash::reportCrash(job);
         SetEvent(current.finished);
     }
-    if (thread) CloseHandle(thread);
     return EXCEPTION_CONTINUE_SEARCH;
 }

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <string>
-
 #include <windows.h>
 
 // Turns any exception that nothing else handles into a text report and a minidump. One exists,
@@ -19,8 +17,6 @@ public:
 
     static void setReportPath(const wchar_t* path);
     static void setDumpPath(const wchar_t* path);
-    static std::wstring reportPath();
-    static std::wstring dumpPath();
 
     // The top-level filter. Returns EXCEPTION_CONTINUE_SEARCH once the report is written, so that
     // the system ends the process; a report that stops making progress ends the process itself,

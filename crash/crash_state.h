@@ -16,8 +16,6 @@ enum ReportPlace { kChosenPlace, kExecutablePlace, kTemporaryPlace, kPlaceCount 
 
 struct CrashState {
     LPTOP_LEVEL_EXCEPTION_FILTER previousFilter = nullptr;
-    wchar_t reportPath[MAX_PATH + 1] = L"";
-    wchar_t dumpPath[MAX_PATH + 1] = L"";
     PreparedPath reports[kPlaceCount];
     PreparedPath dumps[kPlaceCount];
     char moduleFolder[MAX_PATH + 1] = "";  // narrow, for the symbol search path

@@ -1,18 +1,13 @@
 #include "crash/report_files.h"
 
-#include <cwchar>
 #include <string>
 
 #include "crash/report_watch.h"
+#include "win/scoped_handle.h"
 #include "xml/paths.h"
 
 namespace crash {
 namespace {
-
-void copyPath(wchar_t (&target)[MAX_PATH + 1], const wchar_t* path) {
-    std::wcsncpy(target, path ? path : L"", MAX_PATH);  // a longer path is cut
-    target[MAX_PATH] = 0;
-}
 
 // An unknown folder, or one too long to join a name to (combinePath then gives nothing), is no
 // place.
@@ -23,14 +18,13 @@ void preparePlace(ReportPlace place, const std::wstring& folder) {
 
 // The dump of `job` beside the report, kept only when complete.
 void writeMinidump(const CrashJob& job) {
-    const HANDLE dump = createCrashFile(state.dumps[state.reportPlace], CrashFile::dump);
+    const win::ScopedKernelHandle dump(createCrashFile(state.dumps[state.reportPlace], CrashFile::dump));
     if (!dump) return;
     MINIDUMP_EXCEPTION_INFORMATION exception{job.threadId, job.info, TRUE};
-    if (state.dbghelp.MiniDumpWriteDump(state.process, GetCurrentProcessId(), dump, MiniDumpNormal, &exception, nullptr,
-                                        nullptr))
-        keepFile(dump);
+    if (state.dbghelp.MiniDumpWriteDump(state.process, GetCurrentProcessId(), dump.get(), MiniDumpNormal, &exception,
+                                        nullptr, nullptr))
+        keepFile(dump.get());
     noteProgress();
-    CloseHandle(dump);
 }
 
 }  // namespace
@@ -38,14 +32,8 @@ void writeMinidump(const CrashJob& job) {
 void setReportPlace(const wchar_t* reportPath, const wchar_t* dumpPath) {
     // Prepared from the whole path: one too long for the handler's buffers is no place at all,
     // rather than a cut name.
-    if (reportPath) {
-        copyPath(state.reportPath, reportPath);
-        preparePath(state.reports[kChosenPlace], reportPath);
-    }
-    if (dumpPath) {
-        copyPath(state.dumpPath, dumpPath);
-        preparePath(state.dumps[kChosenPlace], dumpPath);
-    }
+    if (reportPath) preparePath(state.reports[kChosenPlace], reportPath);
+    if (dumpPath) preparePath(state.dumps[kChosenPlace], dumpPath);
 }
 
 void prepareFallbackPlaces(const std::wstring& executableFolder) {
@@ -67,8 +55,7 @@ void reportCrash(const CrashJob& job) {
     const bool whole = writeReport(job);
     // Closed before the dump is begun, so that a dump that stalls leaves the report as it is.
     // Taken back in one exchange: the watch may take it at the same time for its note.
-    file = InterlockedExchangePointer(&state.reportFile, nullptr);
-    if (file) CloseHandle(file);
+    win::ScopedKernelHandle(InterlockedExchangePointer(&state.reportFile, nullptr)).reset();
     if (whole) writeMinidump(job);
 }
 

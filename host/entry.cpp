@@ -11,6 +11,8 @@
 #include "host/launch_system.h"
 #include "host/state.h"
 #include "host/window.h"
+#include "win/scoped_handle.h"
+#include "xml/utf.h"
 
 namespace {
 
@@ -23,16 +25,17 @@ void onOutOfMemory() {
     if (previousNewHandler) previousNewHandler();
 }
 
-void warn(const std::wstring& text) { MessageBoxW(nullptr, text.c_str(), host::applicationTitle.c_str(), MB_ICONEXCLAMATION); }
+void warn(const std::wstring& text) { MessageBoxW(nullptr, text.c_str(), host::state.applicationTitle.c_str(), MB_ICONEXCLAMATION); }
 
 int runGame(HINSTANCE instance) {
     CrashHandler crashHandler;
     previousNewHandler = std::set_new_handler(onOutOfMemory);
-    host::instanceHandle = instance;
+    host::state.instanceHandle = instance;
 
-    HANDLE instanceMutex = CreateMutexW(nullptr, TRUE, L"GameStarted547");
+    // Held, never released, until the guard ends with the handle.
+    win::ScopedKernelHandle instanceMutex(CreateMutexW(nullptr, TRUE, L"GameStarted547"));
     if (!instanceMutex || GetLastError() == ERROR_ALREADY_EXISTS) {
-        if (instanceMutex) CloseHandle(instanceMutex);
+        instanceMutex.reset();
         wchar_t text[256] = L"";
         LoadStringW(instance, kAlreadyRunningText, text, 256);
         warn(text);
@@ -45,8 +48,6 @@ int runGame(HINSTANCE instance) {
         warn(errorText);
         exitCode = 0;
     }
-    // Held, never released, until here: the guard ends with the handle.
-    CloseHandle(instanceMutex);
     return exitCode;
 }
 
@@ -56,7 +57,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     try {
         return runGame(instance);
     } catch (const std::runtime_error& error) {  // the crash handler could not find the executable's folder
-        warn(std::wstring(error.what(), error.what() + std::char_traits<char>::length(error.what())));
+        warn(xml::readableText(error.what()));
         return 0;
     }
 }

@@ -1,27 +1,16 @@
 #include "host/launch_system.h"
 
 #include <exception>
-#include <stdexcept>
+#include <memory>
+#include <type_traits>
 
 #include "boundary/csafe_string.h"
 #include "host/state.h"
+#include "win/registry_path.h"
 #include "xml/paths.h"
 #include "xml/utf.h"
 
 namespace host {
-
-// A text for the player from an exception's UTF-8 what(); bytes that are not UTF-8 are kept one
-// by one rather than lost.
-std::wstring readable(const std::exception& error) {
-    try {
-        return xml::fromUtf8(error.what());
-    } catch (const std::exception&) {
-        std::wstring text;
-        for (const char* c = error.what(); *c; ++c) text += static_cast<wchar_t>(static_cast<unsigned char>(*c));
-        return text;
-    }
-}
-
 namespace {
 
 struct Release {
@@ -51,14 +40,17 @@ public:
 private:
     struct LibraryRelease {
         LaunchSystem* system;
-        void operator()(void* handle) const { system->freeModuleLibrary(handle); }
+        void operator()(HMODULE library) const { system->freeModuleLibrary(library); }
     };
+
+    // The full path of the data folder, "../../data" from the executable's folder.
+    std::wstring fullDataFolder() const { return system.fullPath(xml::combinePath(moduleFolder, L"../../data")); }
 
     void firstStage() {
         moduleFolder = system.moduleFolder();
         library.reset(system.loadModuleLibrary());
         configPath = xml::combinePath(moduleFolder, L"../../data/config.xml");
-        dataFolder = system.fullPath(xml::combinePath(moduleFolder, L"../../data"));
+        dataFolder = fullDataFolder();
 
         factory.reset(library ? system.createFactory(library.get()) : nullptr);
         if (!factory) throw LaunchFailure{L"Can't create game module factory"};
@@ -66,30 +58,32 @@ private:
         if (!info) throw LaunchFailure{L"Error reading application information"};
         CSafeStringW out(company);
         info->getCompanyName(&out);
-        out.retarget(applicationTitle);
+        out.retarget(state.applicationTitle);
         info->getTitle(&out);
         out.retarget(product);
         info->getProductName(&out);
 
-        settleFirstRun(L"Software\\" + company + L"\\" + product);
+        settleFirstRun(win::registryBasePath(company, product));
 
         const auto commonData = system.commonAppDataFolder();
         if (!commonData) throw LaunchFailure{L"Cannot get path to application data folder"};
         sharedDataFolder = xml::combinePath(*commonData, company + L"/" + product);
         const auto documents = system.documentsFolder();
         if (!documents) throw LaunchFailure{L"Cannot get path to 'My Documents' folder"};
-        userFolder = xml::combinePath(*documents, L"My Games/" + product);
-        system.setCrashReportPaths(xml::combinePath(userFolder, L"exception.txt"),
-                                   xml::combinePath(userFolder, L"exception.dmp"));
+        state.userFolder = xml::combinePath(*documents, L"My Games/" + product);
+        system.setCrashReportPaths(xml::combinePath(state.userFolder, L"exception.txt"),
+                                   xml::combinePath(state.userFolder, L"exception.dmp"));
     }
 
     // The configuration utility runs once, detecting the settings itself; the game goes on only
     // when it marked the game configured.
     void settleFirstRun(const std::wstring& registryPath) {
         if (!system.isFirstRun(registryPath)) return;
-        void* process = nullptr;
-        if (!system.startConfigUtil(moduleFolder, process)) throw LaunchFailure{L"Can't start configuration utility"};
-        if (!system.waitForProcess(process)) throw LaunchFailure{};
+        win::ScopedKernelHandle process = system.startConfigUtil(moduleFolder);
+        if (!process) throw LaunchFailure{L"Can't start configuration utility"};
+        const bool ended = system.waitForProcess(process.get());
+        process.reset();
+        if (!ended) throw LaunchFailure{};
         if (system.isFirstRun(registryPath)) throw LaunchFailure{};
     }
 
@@ -97,13 +91,13 @@ private:
         try {
             document.reset(system.loadDocument(configPath, dataFolder, sharedDataFolder, L"config.xml"));
         } catch (const std::exception& error) {
-            throw LaunchFailure{L"Error parsing config.xml: " + readable(error)};
+            throw LaunchFailure{L"Error parsing config.xml: " + xml::readableText(error.what())};
         }
         IXmlReaderNode* root = document->getRoot();
         const std::wstring script = initialScriptName(*root);
         const bool fullScreen = root->findChildIndex(L"FullScreen", -1, false) != -1;
         if (!system.createGameWindow(fullScreen)) throw LaunchFailure{};
-        system.setWindowText(applicationTitle);
+        system.setWindowText(state.applicationTitle);
 
         std::wstring moduleError;
         CSafeStringW out(moduleError);
@@ -111,18 +105,18 @@ private:
                                                fullScreen, info.get(), &out));
         if (!module) throw LaunchFailure{L"Can't create game module: " + moduleError};
         IGameLog* log = module->getLog();
-        if (gameRunningFlag != 0 && log) log->logMessage("Game running", 1);
+        if (state.gameRunningFlag != GameRunning::checked && log) log->logMessage("Game running", 1);
         // The module may use these only while it is being created.
         document.reset();
         info.reset();
         factory.reset();
 
         const std::wstring gamePath = xml::combinePath(moduleFolder, L"../../data/game.xml");
-        dataFolder = system.fullPath(xml::combinePath(moduleFolder, L"../../data"));
+        dataFolder = fullDataFolder();
         try {
             document.reset(system.loadDocument(gamePath, dataFolder, std::wstring(), L"game.xml"));
         } catch (const std::exception& error) {
-            throw LaunchFailure{L"Error parsing game.xml: " + readable(error)};
+            throw LaunchFailure{L"Error parsing game.xml: " + xml::readableText(error.what())};
         }
         system.confineCursor();
 
@@ -150,7 +144,7 @@ private:
     }
 
     LaunchSystem& system;
-    std::unique_ptr<void, LibraryRelease> library;
+    std::unique_ptr<std::remove_pointer_t<HMODULE>, LibraryRelease> library;
     std::unique_ptr<IGameModule, Release> module;
     std::unique_ptr<IGameModuleFactory, Release> factory;
     std::unique_ptr<IApplicationInfo, Release> info;
@@ -166,7 +160,7 @@ int runLaunch(LaunchSystem& system, std::wstring& errorText) {
     } catch (const LaunchFailure& failure) {
         errorText = failure.text;
     } catch (const std::exception& error) {  // "path is too long", or no memory
-        errorText = readable(error);
+        errorText = xml::readableText(error.what());
     }
     return 0;
 }

@@ -1,11 +1,12 @@
 #pragma once
 
-#include <exception>
-#include <memory>
 #include <optional>
 #include <string>
 
+#include <windows.h>
+
 #include "boundary/game_module.h"
+#include "win/scoped_handle.h"
 
 // Everything the launch asks of the system, so that its decisions (what comes next, which text
 // the player sees, what is released in which order) are tested with a recording fake where
@@ -20,17 +21,18 @@ public:
     virtual std::wstring moduleFolder() = 0;
     virtual std::wstring fullPath(const std::wstring& path) = 0;
 
-    // The game module library: loaded by name, its factory, unloaded. A null library has no
-    // factory.
-    virtual void* loadModuleLibrary() = 0;
-    virtual IGameModuleFactory* createFactory(void* library) = 0;
-    virtual void freeModuleLibrary(void* library) = 0;
+    // The game module library: loaded by name (null when it cannot be), its factory (none from a
+    // null library), unloaded by freeModuleLibrary alone.
+    virtual HMODULE loadModuleLibrary() = 0;
+    virtual IGameModuleFactory* createFactory(HMODULE library) = 0;
+    virtual void freeModuleLibrary(HMODULE library) = 0;
 
     virtual bool isFirstRun(const std::wstring& registryPath) = 0;
-    // False when the utility could not be started.
-    virtual bool startConfigUtil(const std::wstring& folder, void*& process) = 0;
-    // Waits for the process to end and closes its handle; false when the wait failed.
-    virtual bool waitForProcess(void* process) = 0;
+    // The configuration utility started in `folder` with automatic detection; no handle when it
+    // could not be started.
+    virtual win::ScopedKernelHandle startConfigUtil(const std::wstring& folder) = 0;
+    // Waits for the process to end; false when the wait failed.
+    virtual bool waitForProcess(HANDLE process) = 0;
 
     // The common application data folder and My Documents; nothing when the shell has none.
     virtual std::optional<std::wstring> commonAppDataFolder() = 0;
@@ -51,11 +53,9 @@ public:
 
 // The whole start of the game: module, application information, first run, folders, both
 // documents, window, module creation and run. Returns the game's exit code; on any failure 0,
-// with `errorText` set to a message for the player or left empty for a quiet end.
+// with `errorText` set to a message for the player or left empty for a quiet end. Writes the
+// application title and the user folder of the process-wide state.
 int runLaunch(LaunchSystem& system, std::wstring& errorText);
-
-// A text for the player from an exception's UTF-8 what().
-std::wstring readable(const std::exception& error);
 
 // The launch against the real system.
 int launchGame(std::wstring& errorText);

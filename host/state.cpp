@@ -2,10 +2,6 @@
 
 namespace host {
 
-std::wstring applicationTitle = L"Game";
-HINSTANCE instanceHandle = nullptr;
-HWND mainWindow = nullptr;
-std::wstring userFolder;
-int gameRunningFlag = 2;
+State state;
 
 }  // namespace host

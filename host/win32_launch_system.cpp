@@ -8,9 +8,9 @@
 #include "crash/crash_handler.h"
 #include "host/first_run.h"
 #include "host/launch_system.h"
-#include "host/paths.h"
 #include "host/state.h"
 #include "host/window.h"
+#include "win/module_paths.h"
 #include "xml/files.h"
 #include "xml/parser.h"
 #include "xml/paths.h"
@@ -27,27 +27,23 @@ std::optional<std::wstring> shellFolder(int which) {
 
 class Win32LaunchSystem final : public LaunchSystem {
 public:
-    std::wstring moduleFolder() override { return getModuleFolder(); }
-    std::wstring fullPath(const std::wstring& path) override { return getFullPath(path); }
+    std::wstring moduleFolder() override { return win::getModuleFolder(); }
+    std::wstring fullPath(const std::wstring& path) override { return win::getFullPath(path); }
 
-    void* loadModuleLibrary() override { return LoadLibraryA("GameModule.dll"); }
-    IGameModuleFactory* createFactory(void* library) override {
+    HMODULE loadModuleLibrary() override { return LoadLibraryA("GameModule.dll"); }
+    IGameModuleFactory* createFactory(HMODULE library) override {
         const auto create = reinterpret_cast<CreateFactoryFunction>(
-            reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(library), kCreateFactoryExport)));
+            reinterpret_cast<void*>(GetProcAddress(library, kCreateFactoryExport)));
         return create ? create() : nullptr;
     }
-    void freeModuleLibrary(void* library) override { FreeLibrary(static_cast<HMODULE>(library)); }
+    void freeModuleLibrary(HMODULE library) override { FreeLibrary(library); }
 
     bool isFirstRun(const std::wstring& registryPath) override { return ::isFirstRun(registryPath.c_str()); }
-    bool startConfigUtil(const std::wstring& folder, void*& process) override {
-        process = ::startConfigUtil(folder.c_str(), true);
-        return process != INVALID_HANDLE_VALUE;
+    win::ScopedKernelHandle startConfigUtil(const std::wstring& folder) override {
+        const HANDLE process = ::startConfigUtil(folder.c_str(), true);
+        return win::ScopedKernelHandle(process == INVALID_HANDLE_VALUE ? nullptr : process);
     }
-    bool waitForProcess(void* process) override {
-        const DWORD waited = WaitForSingleObject(process, INFINITE);
-        CloseHandle(process);
-        return waited == WAIT_OBJECT_0;
-    }
+    bool waitForProcess(HANDLE process) override { return WaitForSingleObject(process, INFINITE) == WAIT_OBJECT_0; }
 
     std::optional<std::wstring> commonAppDataFolder() override { return shellFolder(CSIDL_COMMON_APPDATA); }
     std::optional<std::wstring> documentsFolder() override { return shellFolder(CSIDL_PERSONAL); }
@@ -71,8 +67,8 @@ public:
     }
 
     int createGameWindow(bool fullScreen) override { return host::createGameWindow(fullScreen); }
-    WindowHandle mainWindow() override { return host::mainWindow; }
-    void setWindowText(const std::wstring& text) override { SetWindowTextW(host::mainWindow, text.c_str()); }
+    WindowHandle mainWindow() override { return state.mainWindow; }
+    void setWindowText(const std::wstring& text) override { SetWindowTextW(state.mainWindow, text.c_str()); }
     void confineCursor() override { host::confineCursor(); }
 };
 

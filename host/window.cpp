@@ -13,28 +13,30 @@ int createGameWindow(bool fullScreen) {
     const DWORD extendedStyle = fullScreen ? WS_EX_TOPMOST | WS_EX_APPWINDOW : 0;
     const DWORD style = fullScreen ? WS_POPUP : WS_CAPTION | WS_SYSMENU;
     // No size of the host's own: the game module sizes its window.
-    mainWindow = CreateWindowExW(extendedStyle, kWindowClass, L"", style, CW_USEDEFAULT, 0, CW_USEDEFAULT, 0,
-                                 nullptr, nullptr, instanceHandle, nullptr);
-    if (!mainWindow) return 0;
-    ShowWindow(mainWindow, SW_SHOW);
-    UpdateWindow(mainWindow);
+    HWND& window = state.mainWindow;
+    window = CreateWindowExW(extendedStyle, kWindowClass, L"", style, CW_USEDEFAULT, 0, CW_USEDEFAULT, 0, nullptr,
+                             nullptr, state.instanceHandle, nullptr);
+    if (!window) return 0;
+    ShowWindow(window, SW_SHOW);
+    UpdateWindow(window);
     return 1;
 }
 
 void confineCursor() {
-    if (GetForegroundWindow() != mainWindow) return;
+    const HWND window = state.mainWindow;
+    if (GetForegroundWindow() != window) return;
     RECT client;
-    GetClientRect(mainWindow, &client);
+    GetClientRect(window, &client);
     POINT topLeft{client.left, client.top}, bottomRight{client.right, client.bottom};
-    ClientToScreen(mainWindow, &topLeft);
-    ClientToScreen(mainWindow, &bottomRight);
+    ClientToScreen(window, &topLeft);
+    ClientToScreen(window, &bottomRight);
     const RECT clip{topLeft.x, topLeft.y, bottomRight.x, bottomRight.y};
     ClipCursor(&clip);
     ShowCursor(FALSE);
 }
 
 void releaseCursor() {
-    if (GetForegroundWindow() != mainWindow) return;
+    if (GetForegroundWindow() != state.mainWindow) return;
     ClipCursor(nullptr);
     ShowCursor(TRUE);
 }
@@ -57,7 +59,7 @@ LRESULT CALLBACK gameWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 }  // namespace host
 
 ATOM MyRegisterClass(HINSTANCE instance) {
-    host::gameRunningFlag = 1;
+    host::state.gameRunningFlag = host::GameRunning::classRegistered;
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;
     windowClass.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;

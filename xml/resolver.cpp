@@ -12,17 +12,6 @@
 
 namespace {
 
-// A failure text for the caller; a what() that is not UTF-8 is taken byte by byte.
-WideString failureText(const char* what) {
-    try {
-        return xml::fromUtf8(what);
-    } catch (const std::exception&) {
-        WideString text;
-        for (const char* c = what; *c; ++c) text += WideChar(static_cast<unsigned char>(*c));
-        return text;
-    }
-}
-
 void tell(ISafeStringW* error, const WideString& text) {
     if (error) error->assignString(text.c_str());
 }
@@ -64,7 +53,7 @@ IXmlResolver::IXmlData* CStdXmlResolver2::open(const WideChar* name, const WideC
         }
         return openFound(path, file.get());
     } catch (const std::exception& caught) {
-        tell(error, failureText(caught.what()));
+        tell(error, xml::readableText(caught.what()));
         return nullptr;
     }
 }

@@ -1,6 +1,7 @@
 #include "xml/utf.h"
 
 #include <cstdint>
+#include <exception>
 #include <iterator>
 
 #include <utf8cpp/utf8.h>
@@ -41,6 +42,16 @@ WideString fromUtf8(std::string_view text) {
     result.reserve(text.size());
     utf8::utf8to16(text.begin(), text.end(), std::back_inserter(result));
     return result;
+}
+
+WideString readableText(const char* what) {
+    try {
+        return fromUtf8(what);
+    } catch (const std::exception&) {
+        WideString text;
+        for (const char* c = what; *c; ++c) text += WideChar(static_cast<unsigned char>(*c));
+        return text;
+    }
 }
 
 }  // namespace xml

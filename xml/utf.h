@@ -12,4 +12,9 @@ namespace xml {
 std::string toUtf8(WideStringView text);
 WideString fromUtf8(std::string_view text);
 
+// The text of an exception's what() (UTF-8, as the library's exceptions write it) for a reader;
+// bytes that are not UTF-8 are kept one by one, each as the character of that number, rather
+// than lost.
+WideString readableText(const char* what);
+
 }  // namespace xml

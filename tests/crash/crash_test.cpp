@@ -2,7 +2,6 @@
 // crashing module run under Wine, and their text reports and minidumps are read back.
 #include <windows.h>
 #include <dbghelp.h>
-#include <shlobj.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -17,8 +16,8 @@
 
 #include <gtest/gtest.h>
 
+#include "host/game_folder.h"
 #include "support/child_process.h"
-#include "support/module_driver.h"
 #include "support/temp_folder.h"
 
 namespace fs = std::filesystem;
@@ -47,11 +46,6 @@ std::set<std::string> copyImage(const fs::path& image, const fs::path& folder, c
     const fs::path pdb = fs::path(image).replace_extension(".pdb").filename();
     fs::copy_file(image.parent_path() / pdb, folder / pdb);
     return {name, pdb.string()};
-}
-
-std::string readFile(const fs::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
 std::set<std::string> filesIn(const fs::path& folder) {
@@ -334,60 +328,7 @@ TEST_P(CrashScenario, EndsTheProcessWithItsReportAndDump) {
 INSTANTIATE_TEST_SUITE_P(crash, CrashScenario, testing::ValuesIn(kScenarios),
                          [](const testing::TestParamInfo<Scenario>& info) { return std::string(info.param.label); });
 
-// ---- game.exe with a crashing module
-
-// ROOT/game/bin/game.exe with the crashing module, beside ROOT/data; the product registered as
-// configured; its user folder in My Documents made (the game's own files would be there) with a
-// stale report that a crash must replace, or, on a fresh machine, no "My Games" at all. (The
-// game.exe tests run one at a time, so none makes that folder meanwhile.)
-class GameFolder {
-public:
-    GameFolder(const std::string& product, bool freshMachine)
-        : key(L"Software\\Gamehost Crash Tests\\" + fs::path(product).wstring()) {
-        const DWORD configured = 0;
-        RegSetKeyValueW(HKEY_LOCAL_MACHINE, key.c_str(), L"FirstRun", REG_DWORD, &configured, sizeof configured);
-        temp.write("data/info.xml", "<Info><Company>Gamehost Crash Tests</Company><Title>Crash</Title><Product>" + product +
-                                        "</Product></Info>");
-        temp.write("data/config.xml", "<Config/>");
-        temp.write("data/game.xml", "<Game/>");
-        fs::create_directories(bin());
-        files = copyImage(fs::path(programFolder()) / "game.exe", bin(), "game.exe");
-        files.merge(copyImage(fs::path(programFolder()) / "crash_test_module.dll", bin(), "GameModule.dll"));
-        wchar_t documents[MAX_PATH] = L"";
-        SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, 0, documents);
-        userFolder = fs::path(documents) / "My Games" / product;
-        fs::remove_all(freshMachine ? userFolder.parent_path() : userFolder);
-        if (freshMachine) return;
-        fs::create_directories(userFolder);
-        std::ofstream(userFolder / "exception.txt") << "stale";
-    }
-    ~GameFolder() {
-        std::error_code ignored;
-        fs::remove_all(userFolder, ignored);
-        RegDeleteKeyW(HKEY_LOCAL_MACHINE, key.c_str());
-        RegDeleteKeyW(HKEY_LOCAL_MACHINE, key.substr(0, key.rfind(L'\\')).c_str());  // once it is empty
-    }
-
-    fs::path bin() const { return temp.root() / "game" / "bin"; }
-    // An allocation that cannot succeed in a 32-bit process: config.xml held whole. The file
-    // is sparse, so it costs no disk.
-    void makeConfigTooLarge() const {
-        HANDLE file = CreateFileW((temp.root() / "data" / "config.xml").c_str(), GENERIC_WRITE, 0, nullptr,
-                                  CREATE_ALWAYS, 0, nullptr);
-        LARGE_INTEGER size;
-        size.QuadPart = 0x7FF00000;
-        SetFilePointerEx(file, size, nullptr, FILE_BEGIN);
-        SetEndOfFile(file);
-        CloseHandle(file);
-    }
-
-    fs::path userFolder;
-    std::set<std::string> files;  // in bin()
-
-private:
-    TempFolder temp;
-    std::wstring key;
-};
+// ---- game.exe with the test module crashing
 
 // Where game.exe's crash files go: into the user folder (made by the launch on a fresh machine),
 // beside game.exe (the launch has not got that far), or nowhere (no crash reaches the handler).
@@ -395,84 +336,95 @@ enum class Landing { userFolder, freshUserFolder, besideGame, nowhere };
 
 struct GameCase {
     const char* label;
-    const wchar_t* step;    // where the module crashes
+    const char* step;       // where the module crashes (crash_steps.h)
     bool secondInstance;    // a second game.exe is started while the first waits in run
-    bool configTooLarge;
+    bool configTooLarge;    // config.xml cannot be held whole in a 32-bit process
     Landing landing;
     DWORD code;
     Patterns patterns;      // of the report, or the text of the box shown instead
 };
 
-const std::string kInfoFrame = "createApplicationInfo\\+[0-9A-F]+  [^\r\n]*crash_module\\.cpp line \\d+\r\n";
+const std::string kInfoFrame = "crashInApplicationInfo\\+[0-9A-F]+  [^\r\n]*crash_steps\\.cpp line \\d+\r\n";
 const std::string kInfoLocals =
     beyondFirstFrame("\r\n\tParameter 'infoPath'@4 = [0-9A-F]+\r\n\tLocal 'step'@\\d+ [^\r\n]*wstring\r\n");
-const std::string kRunFrame = "run\\+[0-9A-F]+  [^\r\n]*crash_module\\.cpp line \\d+\r\n";
+const std::string kRunFrame = "crashInRun\\+[0-9A-F]+  [^\r\n]*crash_steps\\.cpp line \\d+\r\n";
 
 const GameCase kGameCases[] = {
-    {"in_run", L"run", true, false, Landing::userFolder, kAccessViolation,
+    {"in_run", "run", true, false, Landing::userFolder, kAccessViolation,
      {kViolation, "Fault address:  [0-9A-F]{8} 01:[0-9A-F]{8} [^\r\n]*GameModule\\.dll\r\n", kRunFrame}},
-    {"in_run_fresh_machine", L"run", false, false, Landing::freshUserFolder, kAccessViolation, {kViolation, kRunFrame}},
-    {"in_application_info", L"info", false, false, Landing::besideGame, kAccessViolation, {kViolation, kInfoFrame}},
-    {"heap_lock", L"heap_lock", false, false, Landing::besideGame, kAccessViolation,
+    {"in_run_fresh_machine", "run", false, false, Landing::freshUserFolder, kAccessViolation, {kViolation, kRunFrame}},
+    {"in_application_info", "info", false, false, Landing::besideGame, kAccessViolation, {kViolation, kInfoFrame}},
+    {"heap_lock", "heap_lock", false, false, Landing::besideGame, kAccessViolation,
      {kViolation, kInfoFrame, kInfoLocals}},
-    {"loader_lock", L"loader_lock", false, false, Landing::besideGame, kAccessViolation,
+    {"loader_lock", "loader_lock", false, false, Landing::besideGame, kAccessViolation,
      {kViolation, kInfoFrame, kInfoLocals}},
     // The loader catches a fault in DllMain and fails the load (Windows does the same): no crash
     // reaches the handler, and the launch says that it found no module.
-    {"in_dll_main", L"dll_main", false, false, Landing::nowhere, 0, {"Can't create game module factory"}},
-    {"out_of_memory", L"", false, true, Landing::userFolder, kBreakpoint,
+    {"in_dll_main", "dll_main", false, false, Landing::nowhere, 0, {"Can't create game module factory"}},
+    {"out_of_memory", "", false, true, Landing::userFolder, kBreakpoint,
      {"Exception code: 80000003 BREAKPOINT\r\n", beyondFirstFrame("loadDocument\\+[0-9A-F]+  [^\r\n]*win32_launch_system\\.cpp line \\d+\r\n")}},
 };
 
 void PrintTo(const GameCase& row, std::ostream* out) { *out << row.label; }
 
-class GameCrash : public testing::TestWithParam<GameCase> {};
+// The crash files among the files of `folder`.
+std::set<std::string> crashFilesIn(const fs::path& folder) {
+    std::set<std::string> files;
+    for (const char* name : {"exception.txt", "exception.dmp"})
+        if (fs::exists(folder / name)) files.insert(name);
+    return files;
+}
+
+class GameCrash : public GameExe, public testing::WithParamInterface<GameCase> {};
 
 TEST_P(GameCrash, ReportsWhereTheLaunchHasGot) {
     const GameCase& row = GetParam();
-    const GameFolder game(std::string("Crash Test ") + row.label, row.landing == Landing::freshUserFolder);
-    if (row.configTooLarge) game.makeConfigTooLarge();
-    const std::wstring suffix = std::to_wstring(GetCurrentProcessId());
-    const Handle running(CreateEventW(nullptr, TRUE, FALSE, (L"CrashModuleRunning" + suffix).c_str()));
-    const Handle release(CreateEventW(nullptr, TRUE, FALSE, (L"CrashModuleRelease" + suffix).c_str()));
-    // Inherited by game.exe and so seen by the module.
-    SetEnvironmentVariableW(L"CRASH_MODULE_STEP", row.step);
-    SetEnvironmentVariableW(L"CRASH_MODULE_RUNNING", row.secondInstance ? (L"CrashModuleRunning" + suffix).c_str() : nullptr);
-    SetEnvironmentVariableW(L"CRASH_MODULE_RELEASE", row.secondInstance ? (L"CrashModuleRelease" + suffix).c_str() : nullptr);
-    const std::set<std::string>& gameFiles = game.files;
+    const GameFolder game(std::string("crash=") + row.step + (row.secondInstance ? "\nwait=1" : ""));
+    // The user folder as the game's own files would have made it, with a stale report that a crash
+    // must replace, or, on a fresh machine, no "My Games" at all.
+    const fs::path bin = game.bin(), userFolder = game.userFolder();
+    fs::remove_all(row.landing == Landing::freshUserFolder ? userFolder.parent_path() : userFolder);
+    if (row.landing != Landing::freshUserFolder) {
+        fs::create_directories(userFolder);
+        std::ofstream(userFolder / "exception.txt") << "stale";
+    }
+    if (row.configTooLarge) {  // a sparse file, which costs no disk
+        const win::ScopedFileHandle file(CreateFileW((game.folder.root() / "data/config.xml").c_str(), GENERIC_WRITE, 0,
+                                                     nullptr, CREATE_ALWAYS, 0, nullptr));
+        SetFilePointerEx(file.get(), LARGE_INTEGER{{0x7FF00000, 0}}, nullptr, FILE_BEGIN);
+        SetEndOfFile(file.get());
+    }
 
-    ChildProcess first = start(game.bin() / "game.exe");
+    ChildProcess first = start(bin / "game.exe");
     if (row.secondInstance) {
-        ASSERT_EQ(WaitForSingleObject(running.get(), 60000), WAIT_OBJECT_0) << "the game never reached run";
-        ChildProcess second = start(game.bin() / "game.exe");
+        ASSERT_TRUE(game.waitForRecord("run.script")) << "the game never reached run";
+        ChildProcess second = start(bin / "game.exe");
         std::size_t answered = 0;
         ASSERT_TRUE(second.wait(30000, [&](const ChildBox& box) { box.answer(IDOK); ++answered; }))
             << "the second instance did not end";
         EXPECT_EQ(second.exitCode(), 0u);
         EXPECT_EQ(answered, 1u) << "the second instance should only have said that the game runs";
-        EXPECT_EQ(filesIn(game.bin()), gameFiles);
-        EXPECT_EQ(readFile(game.userFolder / "exception.txt"), "stale");
-        SetEvent(release.get());
+        EXPECT_TRUE(crashFilesIn(bin).empty());
+        EXPECT_EQ(readFile(userFolder / "exception.txt"), "stale");
+        game.stop();
     }
     std::vector<std::wstring> boxes;
     ASSERT_TRUE(endsInTime(first, row.label, &boxes)) << "game.exe did not end";
     EXPECT_EQ(first.exitCode(), row.code);
 
-    const std::set<std::string> crashFiles{"exception.txt", "exception.dmp"};
-    std::set<std::string> besideGame = gameFiles, inUserFolder{"exception.txt"};  // the stale report
-    if (row.landing == Landing::besideGame) besideGame.insert(crashFiles.begin(), crashFiles.end());
-    if (row.landing == Landing::userFolder || row.landing == Landing::freshUserFolder) inUserFolder = crashFiles;
-    EXPECT_EQ(filesIn(game.bin()), besideGame);
-    EXPECT_EQ(filesIn(game.userFolder), inUserFolder);
+    const std::set<std::string> crashFiles{"exception.txt", "exception.dmp"}, stale{"exception.txt"};
+    const bool inUserFolder = row.landing == Landing::userFolder || row.landing == Landing::freshUserFolder;
+    EXPECT_EQ(crashFilesIn(bin), row.landing == Landing::besideGame ? crashFiles : std::set<std::string>{});
+    EXPECT_EQ(filesIn(userFolder), inUserFolder ? crashFiles : stale);
     if (row.landing == Landing::nowhere) {
         EXPECT_EQ(boxes, std::vector<std::wstring>{fs::path(row.patterns.at(0)).wstring()});
         return;
     }
     EXPECT_TRUE(boxes.empty());
-    if (row.landing == Landing::besideGame) {
-        EXPECT_EQ(readFile(game.userFolder / "exception.txt"), "stale");
+    if (!inUserFolder) {
+        EXPECT_EQ(readFile(userFolder / "exception.txt"), "stale");
     }
-    const fs::path reportFolder = row.landing == Landing::besideGame ? game.bin() : game.userFolder;
+    const fs::path reportFolder = inUserFolder ? userFolder : bin;
     expectReport(reportFolder, row.patterns);
     expectDump(reportFolder, row.code, {});
 }

@@ -1,6 +1,5 @@
-// game.exe started for real under Wine: config.xml, the window, the game module's creation,
-// game.xml, the game's run and its exit code, and the executable's exports as code inside the
-// process calls them.
+// game.exe started for real under Wine: what config.xml chooses, the window, what the game module
+// receives, and the executable's exports as code inside the process calls them.
 
 #include <cstdlib>
 #include <deque>
@@ -18,42 +17,6 @@ constexpr LONG kAddedExStyles = WS_EX_WINDOWEDGE;
 
 LONG recordedHex(const KeyValues& record, const char* key) {
     return static_cast<LONG>(std::strtoul(valueOf(record, key).c_str(), nullptr, 16));
-}
-
-TEST_F(GameExe, DocumentErrorsEndTheLaunch) {
-    const struct {
-        const char* name;
-        const char* content;  // null: no such file
-        const char* text;
-        const Events& events;
-    } cases[] = {
-        {"config.xml", nullptr, "error opening file \"{joined}\"", kEndedAfterInfo},
-        {"config.xml", "<Config>\n  <Window></Config>",
-         "invalid ending tag found for element at row: 2, column: 3 at row: 2, column: 11", kEndedAfterInfo},
-        {"config.xml", "<?xml version=\"1.0\"?>", "malformed Xml document", kEndedAfterInfo},
-        {"config.xml", "<Config><refer filename='gone.xml'/></Config>",
-         "can't resolve reference in \"config.xml\" at row: 1, column: 9, reason:\n"
-         "can't open file \"{shared}/gone.xml\"",
-         kEndedAfterInfo},
-        {"game.xml", nullptr, "error opening file \"{joined}\"", kEndedAfterModule},
-        {"game.xml", "<Game a=1/>", "expected '\"' or ''' but found '1' at row: 1, column: 10", kEndedAfterModule},
-        {"game.xml", "<?xml version=\"1.0\"?>", "malformed Xml document", kEndedAfterModule},
-        {"game.xml", "<Game><refer filename='gone.xml'/></Game>",
-         "can't resolve reference in \"game.xml\" at row: 1, column: 7, reason:\ncan't open file \"{data}/gone.xml\"",
-         kEndedAfterModule},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.name) + ": " + c.text);
-        const GameFolder game;
-        const std::string file = std::string("data/") + c.name;
-        if (c.content) game.write(file, c.content);
-        else game.remove(file);
-        const GameEnd end = runGame(game);
-        const std::wstring text = L"Error parsing " + wide(c.name) + L": " + expanded(c.text, game, c.name);
-        EXPECT_EQ(end.boxes, Boxes{box(kGameTitle, text)});
-        EXPECT_EQ(end.exitCode, 0);
-        EXPECT_EQ(game.events(), c.events);
-    }
 }
 
 TEST_F(GameExe, ConfigurationChoosesScreenModeAndInitialScript) {
@@ -115,31 +78,6 @@ TEST_F(GameExe, ModuleReceivesWhatTheLaunchPrepared) {
     EXPECT_EQ(valueOf(record, "run.cursor"), "-2");
 }
 
-TEST_F(GameExe, ModuleOutcomeBecomesExitCodeOrMessage) {
-    const struct {
-        const char* what;
-        const char* behaviour;
-        Boxes boxes;
-        long exitCode;
-        Events events;
-    } cases[] = {
-        {"exit code", "exit=37", {}, 37, kCompleteRun},
-        {"no module", "create=null\ncreate.error=boom", {box(kGameTitle, L"Can't create game module: boom")}, 0,
-         kEndedAfterInfo},
-        {"no module, no reason", "create=null", {box(kGameTitle, L"Can't create game module: ")}, 0, kEndedAfterInfo},
-        {"failed run", "run=null\nrun.error=oops", {box(kGameTitle, L"oops")}, 0, kEndedAfterModule},
-        {"failed run, no reason", "run=null\nexit=5", {}, 0, kEndedAfterModule},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        const GameFolder game(c.behaviour);
-        const GameEnd end = runGame(game);
-        EXPECT_EQ(end.boxes, c.boxes);
-        EXPECT_EQ(end.exitCode, c.exitCode);
-        EXPECT_EQ(game.events(), c.events);
-    }
-}
-
 TEST_F(GameExe, ExportsWorkFromInsideTheProcess) {
     const GameFolder game;
     // What isFirstRun says about a key: only a DWORD of 0 means configured. Zero bytes of another
@@ -180,26 +118,6 @@ TEST_F(GameExe, ExportsWorkFromInsideTheProcess) {
     const KeyValues utility = game.utilityRecord();
     EXPECT_EQ(valuesOf(utility, "command"), std::vector<std::string>{utf8(L"\"" + game.bin() + L"\\config.exe\"")});
     EXPECT_EQ(valueOf(utility, "folder"), utf8(game.bin()));
-}
-
-// The launch logs "Game running" only when MyRegisterClass ran after its first-run check: never in
-// the host's own order, but after a call during the module's creation that no later first-run
-// check undid.
-TEST_F(GameExe, GameRunningIsLoggedAfterALateClassRegistration) {
-    const struct {
-        const char* calls;
-        std::vector<std::string> log;
-    } cases[] = {
-        {"", {}},
-        {"call=MyRegisterClass exe", {"Game running|1"}},
-        {"call=MyRegisterClass exe\ncall=isFirstRun Software", {}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.calls);
-        const GameFolder game(c.calls);
-        EXPECT_EQ(runGame(game).exitCode, 0);
-        EXPECT_EQ(valuesOf(game.record(), "log"), c.log);
-    }
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -10,9 +11,10 @@
 #include "host/game_pieces/key_value_file.h"
 #include "support/child_process.h"
 #include "support/temp_folder.h"
+#include "win/scoped_handle.h"
 
-// The names that the test module hands out. The title is not ASCII, so that a caption that went
-// through a narrow string shows.
+// The names of the test game, in its info.xml and handed out by the test module. The title is
+// not ASCII, so that a caption that went through a narrow string shows.
 inline constexpr char kGameCompany[] = "Gamehost Host Test";
 inline const std::wstring kGameTitle = L"Test game \u2013 \u00e9t\u00e9";
 
@@ -40,36 +42,44 @@ public:
     // The value "FirstRun", the key made as needed.
     void setFirstRun(DWORD value) const { setFirstRun(REG_DWORD, std::string(reinterpret_cast<char*>(&value), 4)); }
     void setFirstRun(DWORD type, const std::string& bytes) const;
+    // "absent", or "STATUS:TYPE:VALUE" as RegGetValueW reads it.
+    std::string firstRun() const;
     void remove() const;
 
     const std::wstring path;
 };
 
 // One installation of the game in a temporary folder ROOT:
-//   ROOT/bin/x86/game.exe, GameModule.dll (the test module), config.exe (the test utility)
-//   ROOT/data/info.xml, config.xml (windowed, initial script "start"), game.xml (root "Game")
-// and the game's registry key, Software\<company>\<product> with a product of its own and
-// FirstRun = 0. The module and the utility read "behaviour.txt" and write "record.txt" and
-// "utility.txt", all in ROOT/bin/x86.
+//   ROOT/bin/x86/game.exe, GameModule.dll (the test module), config.exe (the test utility), each
+//       with its PDB when the build made one
+//   ROOT/data/info.xml (the names above and a product of its own), config.xml (windowed,
+//       initial script "start"), game.xml (root "Game")
+// and the game's registry key, Software\<company>\<product>, with FirstRun = 0. The module and
+// the utility read "behaviour.txt" and write "record.txt" and "utility.txt", all in ROOT/bin/x86.
+// The game's user folder in My Documents goes with the folder.
 class GameFolder {
 public:
     // `behaviour`: lines for the test module after the company, title and product.
     explicit GameFolder(const std::string& behaviour = "");
+    ~GameFolder();
 
     void write(const std::string& relative, const std::string& bytes) const { folder.write(relative, bytes); }
     void remove(const std::string& relative) const;
     // Appends lines to "behaviour.txt".
     void behave(const std::string& lines) const;
+    // Copies `built` from beside the test program into ROOT/bin/x86 as `name`, with its PDB.
+    void install(const std::wstring& built, const std::wstring& name) const;
 
     std::wstring rootPath() const { return folder.path(); }
     std::wstring bin() const { return rootPath() + L"\\bin\\x86"; }  // where game.exe lies
     std::wstring exe() const { return bin() + L"\\game.exe"; }
+    std::filesystem::path userFolder() const;  // "My Games\<product>" in My Documents
     KeyValues record() const { return readKeyValues(folder.root() / "bin/x86/record.txt"); }
     KeyValues utilityRecord() const { return readKeyValues(folder.root() / "bin/x86/utility.txt"); }
     Events events() const { return valuesOf(record(), "event"); }
     // Waits up to 30 seconds for the module to record `key`.
     bool waitForRecord(const std::string& key) const;
-    // Makes a module that waits in run return.
+    // Makes a module that waits in run go on.
     void stop() const { write("bin/x86/stop", ""); }
 
     TempFolder folder;
@@ -116,5 +126,5 @@ protected:
     ~GameExe() override;
 
 private:
-    HANDLE turn;
+    win::ScopedKernelHandle turn;
 };

@@ -1,76 +1,37 @@
 // The configuration utility run as the host runs it, from a game folder laid out like a real one.
 #include <windows.h>
 
-#include <atomic>
-#include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <sstream>
 #include <string>
 
 #include <gtest/gtest.h>
 
-#include "support/child_process.h"
-#include "support/temp_folder.h"
-#include "support/wide.h"
+#include "host/game_folder.h"
 #include "xml/model.h"
-#include "xml/paths.h"
 
 namespace {
 
 const std::string kBom = "\xEF\xBB\xBF";
-const std::string kConfigured = "0:" + std::to_string(REG_DWORD) + ":0";  // see Game::firstRun
-const WideString kCompanyKey = L"Software\\Gamehost Config Test";
+const std::string kConfigured = "0:" + std::to_string(REG_DWORD) + ":0";  // see TestRegistryKey::firstRun
 
-// ROOT/bin/win32/config.exe beside ROOT/data, with a product (registry key) of its own.
-class Game {
+// A game installed with the sample utility as its config.exe, not configured yet.
+class Game : public GameFolder {
 public:
     explicit Game(const std::string& configXml, bool withInfo = true) {
-        static std::atomic<unsigned> serial{0};
-        const std::string product = "Orbit-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(serial++);
-        title = W(("Config test " + product).c_str());
-        key = kCompanyKey + L"\\" + W(product.c_str());
-        RegDeleteKeyW(HKEY_LOCAL_MACHINE, key.c_str());  // left over from an aborted run
-        if (withInfo)
-            folder.write("data/info.xml", "<Info><Company>Gamehost Config Test</Company><Title>" + xml::toUtf8(title) +
-                                              "</Title><Product>" + product + "</Product></Info>");
-        folder.write("data/config.xml", configXml);
-        std::filesystem::create_directories(folder.root() / "bin/win32");
-        wchar_t self[MAX_PATH] = {};
-        GetModuleFileNameW(nullptr, self, MAX_PATH);
-        CopyFileW(xml::combinePath(xml::parentFolder(self), L"config.exe").c_str(), program().c_str(), FALSE);
+        install(L"config.exe", L"config.exe");
+        write("data/config.xml", configXml);
+        if (!withInfo) remove("data/info.xml");
+        key.remove();
     }
-    ~Game() {
-        RegDeleteKeyW(HKEY_LOCAL_MACHINE, key.c_str());
-        RegDeleteKeyW(HKEY_LOCAL_MACHINE, kCompanyKey.c_str());  // refused while other tests' keys remain
-    }
-
-    WideString program() const { return folder.path("bin/win32/config.exe"); }
-    // "absent", or "status:type:value".
-    std::string firstRun() const {
-        DWORD type = 0, value = 0, size = sizeof value;
-        const LONG status = RegGetValueW(HKEY_LOCAL_MACHINE, key.c_str(), L"FirstRun", RRF_RT_ANY, &type, &value, &size);
-        if (status == ERROR_FILE_NOT_FOUND) return "absent";
-        return std::to_string(status) + ":" + std::to_string(type) + ":" + std::to_string(value);
-    }
-    std::string configXml() const {
-        std::ifstream in(folder.root() / "data/config.xml", std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
-
-    TempFolder folder;
-    WideString title;
-
-private:
-    WideString key;
+    std::string configXml() const { return readFile(folder.root() / "data/config.xml"); }
 };
 
 // The utility run as the host runs it, in its own folder, its message boxes handed to `onBox`:
 // its exit code, -1 when it did not end within `timeout` milliseconds.
 long runUtility(const Game& game, const WideString& arguments, DWORD timeout = 30000,
                 const std::function<void(const ChildBox&)>& onBox = nullptr) {
-    ChildProcess utility(game.program(), arguments, xml::parentFolder(game.program()));
+    ChildProcess utility(game.bin() + L"\\config.exe", arguments, game.bin());
     return utility.wait(timeout, onBox) ? static_cast<long>(utility.exitCode()) : -1;
 }
 
@@ -89,7 +50,7 @@ void expectRewritten(const Game& game, const std::string& expected) {
     const std::string written = game.configXml();
     EXPECT_EQ(normalized(written), normalized(expected));
     EXPECT_EQ(written.rfind(kBom, 0) == 0, expected.rfind(kBom, 0) == 0) << written;
-    EXPECT_EQ(game.firstRun(), kConfigured);
+    EXPECT_EQ(game.key.firstRun(), kConfigured);
 }
 
 // The test display is 1024x768.
@@ -127,7 +88,7 @@ TEST(ConfigUtility, AutodetectFailureChangesNothing) {
         SCOPED_TRACE(c.what);
         const Game game(c.config, c.withInfo);
         EXPECT_GT(runUtility(game, L" /autodetect"), 0);
-        EXPECT_EQ(game.firstRun(), "absent");
+        EXPECT_EQ(game.key.firstRun(), "absent");
         EXPECT_EQ(game.configXml(), c.config);
     }
 }
@@ -146,14 +107,14 @@ TEST(ConfigUtility, AsksThePlayerWithoutTheFlag) {
         // Wine without a window manager takes a while to show the box: 10 seconds for that, 30 more
         // for the end.
         const long code = runUtility(game, L"", 40000, [&](const ChildBox& box) {
-            if (asked || box.caption() != game.title) return;
+            if (asked || box.caption() != kGameTitle) return;
             asked = true;
             box.answer(c.answer);
         });
         ASSERT_TRUE(asked);
         EXPECT_EQ(code, c.exitCode);
         EXPECT_EQ(normalized(game.configXml()), normalized(c.expected));
-        EXPECT_EQ(game.firstRun(), c.firstRun);
+        EXPECT_EQ(game.key.firstRun(), c.firstRun);
     }
 }
 

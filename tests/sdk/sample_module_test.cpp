@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/child_process.h"
 #include "support/module_driver.h"
 #include "support/temp_folder.h"
 #include "xml/files.h"
@@ -24,23 +25,14 @@ WideString dataWith(const TempFolder& folder, const std::string& config) {
     return folder.path("data");
 }
 
-TEST(SampleModule, RunsItsSceneAndEndsEveryObjectOnce) {
+TEST(SampleModule, RunsItsSceneOrSaysWhyNotAndEndsEveryObjectOnce) {
     TempFolder folder;
+    const std::wstring dll = programFolder() + L"\\GameModule.dll";
     const std::string config = "<Config><Script><Init name='orbit'/></Script><Demo seconds='1' exitCode='5'/></Config>";
-    const ModuleRun run = driveModule(programFolder() + L"\\GameModule.dll", dataWith(folder, config));
-    expectCompleteRun(run, L"Gamehost Samples", L"Orbit \u2013 a sample game", L"Orbit", 5);
-}
-
-TEST(SampleModule, ReportsAMissingSceneThroughTheErrorText) {
-    TempFolder folder;
-    const ModuleRun run = driveModule(programFolder() + L"\\GameModule.dll",
-                                      dataWith(folder, "<Config><Script><Init name='nowhere'/></Script></Config>"));
-    EXPECT_TRUE(run.module);
-    EXPECT_FALSE(run.runResult);
-    EXPECT_EQ(run.runError, L"There is no scene named 'nowhere' in game.xml");
-    EXPECT_EQ(run.liveObjects, 0);
-    EXPECT_EQ(run.allocationsLeft, 0);
-    EXPECT_TRUE(run.unloaded);
+    expectCompleteRun(driveModule(dll, dataWith(folder, config)), L"Gamehost Samples", L"Orbit \u2013 a sample game",
+                      L"Orbit", 5);
+    expectEndedWith(driveModule(dll, dataWith(folder, "<Config><Script><Init name='nowhere'/></Script></Config>")),
+                    L"There is no scene named 'nowhere' in game.xml");
 }
 
 }  // namespace

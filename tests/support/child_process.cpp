@@ -4,22 +4,25 @@
 
 #include <gtest/gtest.h>
 
+#include "xml/paths.h"
 #include "xml/utf.h"
+
+std::wstring programFolder() {
+    wchar_t path[MAX_PATH];
+    return xml::parentFolder(std::wstring(path, GetModuleFileNameW(nullptr, path, MAX_PATH)));
+}
 
 ChildProcess::ChildProcess(const std::wstring& program, const std::wstring& arguments, const std::wstring& folder,
                            bool captureOutput) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
-    Handle write;
+    win::ScopedKernelHandle write;
     if (captureOutput) {
         SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
-        HANDLE read = nullptr, written = nullptr;
-        CreatePipe(&read, &written, &inheritable, 0);
-        pipe.reset(read);
-        write.reset(written);
-        SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
+        CreatePipe(pipe.receive(), write.receive(), &inheritable, 0);
+        SetHandleInformation(pipe.get(), HANDLE_FLAG_INHERIT, 0);
         startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdOutput = startup.hStdError = written;
+        startup.hStdOutput = startup.hStdError = write.get();
     }
     std::wstring commandLine = L"\"" + program + L"\"" + arguments;
     PROCESS_INFORMATION info{};

@@ -1,16 +1,15 @@
 #pragma once
 
 #include <functional>
-#include <memory>
 #include <set>
 #include <string>
 
 #include <windows.h>
 
-struct HandleCloser {
-    void operator()(HANDLE handle) const { CloseHandle(handle); }
-};
-using Handle = std::unique_ptr<void, HandleCloser>;
+#include "win/scoped_handle.h"
+
+// The folder of the running test program, where the build put what the tests start.
+std::wstring programFolder();
 
 // A message box of a child process. Its texts are read only when asked for: reading the text
 // waits on the box's thread.
@@ -48,7 +47,7 @@ public:
     std::string output() const;
 
 private:
-    Handle process, thread, pipe;
+    win::ScopedKernelHandle process, thread, pipe;
     DWORD id = 0;
     // A box stays visible a while after its answer, without a window manager.
     std::set<HWND> seen;

@@ -1,33 +1,17 @@
 #include "support/module_driver.h"
 
-#include <memory>
-
 #include <gtest/gtest.h>
 
-#include "boundary/csafe_string.h"
-#include "boundary/game_module.h"
+#include "host/launch_system.h"
+#include "host/state.h"
+#include "support/child_process.h"
 #include "xml/files.h"
 #include "xml/parser.h"
 #include "xml/resolver.h"
 
 namespace {
 
-struct DestroyDocument {
-    void operator()(IXmlReader* document) const { document->destroy(kDestroyFree); }
-};
-using Document = std::unique_ptr<IXmlReader, DestroyDocument>;
-
-// The document, or null with the failure in `error`: the driver still releases everything.
-Document load(const std::wstring& folder, const wchar_t* name, std::string& error) {
-    try {
-        CStdXmlResolver2 resolver(folder.c_str(), nullptr);
-        const FileToMemory text((folder + L"\\" + name).c_str());
-        return Document(new CXmlParser(text.getData(), &resolver, name));
-    } catch (const std::exception& failure) {
-        error = failure.what();
-        return nullptr;
-    }
-}
+constexpr wchar_t kCommonData[] = L"C:\\common";
 
 LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM w, LPARAM l) {
     if (message == WM_DESTROY) PostQuitMessage(0);
@@ -44,8 +28,9 @@ HWND makeWindow() {
         wc.lpszClassName = L"ModuleDriverWindow";
         return RegisterClassExW(&wc);
     }();
-    HWND window = CreateWindowExW(0, reinterpret_cast<LPCWSTR>(static_cast<ULONG_PTR>(windowClass)), L"driver", WS_CAPTION | WS_SYSMENU, 0, 0, 320, 240,
-                                  nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    HWND window = CreateWindowExW(0, reinterpret_cast<LPCWSTR>(static_cast<ULONG_PTR>(windowClass)), L"driver",
+                                  WS_CAPTION | WS_SYSMENU, 0, 0, 320, 240, nullptr, nullptr, GetModuleHandleW(nullptr),
+                                  nullptr);
     ShowWindow(window, SW_SHOW);
     return window;
 }
@@ -55,94 +40,95 @@ int counter(HMODULE library, const char* name) {
     return read ? read() : -1;
 }
 
+class DriverSystem final : public host::LaunchSystem {
+public:
+    DriverSystem(const std::wstring& dllPath, const std::wstring& dataFolder, ModuleRun& run)
+        : dllPath(dllPath), dataFolder(dataFolder), run(run) {}
+    ~DriverSystem() override {
+        if (IsWindow(window)) DestroyWindow(window);
+    }
+
+    std::wstring moduleFolder() override { return programFolder(); }
+    // The launch asks for one full path, the data folder's: the test's own.
+    std::wstring fullPath(const std::wstring&) override { return dataFolder; }
+
+    HMODULE loadModuleLibrary() override {
+        const HMODULE library = LoadLibraryW(dllPath.c_str());
+        allocationsBefore = counter(library, "moduleLiveAllocations");
+        return library;
+    }
+    IGameModuleFactory* createFactory(HMODULE library) override {
+        const auto create = reinterpret_cast<CreateFactoryFunction>(
+            reinterpret_cast<void*>(GetProcAddress(library, kCreateFactoryExport)));
+        return create ? create() : nullptr;
+    }
+    void freeModuleLibrary(HMODULE library) override {
+        run.liveObjects = counter(library, "moduleLiveObjects");
+        if (allocationsBefore >= 0) run.allocationsLeft = counter(library, "moduleLiveAllocations") - allocationsBefore;
+        run.unloaded = FreeLibrary(library) && !GetModuleHandleW(dllPath.c_str());
+    }
+
+    bool isFirstRun(const std::wstring&) override { return false; }
+    win::ScopedKernelHandle startConfigUtil(const std::wstring&) override { return {}; }
+    bool waitForProcess(HANDLE) override { return false; }
+
+    std::optional<std::wstring> commonAppDataFolder() override { return kCommonData; }
+    std::optional<std::wstring> documentsFolder() override { return L"C:\\documents"; }
+    void setCrashReportPaths(const std::wstring&, const std::wstring&) override {}
+
+    // Read from `primary`, the data folder: the paths the launch joins lead from the program's folder.
+    IXmlReader* loadDocument(const std::wstring&, const std::wstring& primary, const std::wstring& secondary,
+                             const wchar_t* name) override {
+        if (!secondary.empty()) sharedFolder = secondary;
+        CStdXmlResolver2 resolver(primary.c_str(), nullptr);
+        const FileToMemory text((primary + L"\\" + name).c_str());
+        return new CXmlParser(text.getData(), &resolver, name);
+    }
+
+    int createGameWindow(bool) override { return (window = makeWindow()) != nullptr; }
+    WindowHandle mainWindow() override { return window; }
+    void setWindowText(const std::wstring& text) override { run.title = text; }
+    void confineCursor() override {}
+
+    // "<common data>\<company>/<product>", as the launch joined it.
+    std::wstring sharedFolder;
+
+private:
+    std::wstring dllPath, dataFolder;
+    ModuleRun& run;
+    int allocationsBefore = -1;
+    HWND window = nullptr;
+};
+
 }  // namespace
 
-std::wstring programFolder() {
-    wchar_t path[MAX_PATH];
-    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder(path, length);
-    return folder.substr(0, folder.find_last_of(L"\\/"));
-}
-
 ModuleRun driveModule(const std::wstring& dllPath, const std::wstring& dataFolder) {
-    ModuleRun report;
-    const HMODULE library = LoadLibraryW(dllPath.c_str());
-    if (!library) return report;
-    const int allocationsBefore = counter(library, "moduleLiveAllocations");
-    const auto createFactory = reinterpret_cast<CreateFactoryFunction>(
-        reinterpret_cast<void*>(GetProcAddress(library, kCreateFactoryExport)));
-    IGameModuleFactory* factory = createFactory ? createFactory() : nullptr;
-    report.factory = factory != nullptr;
-    if (factory) {
-        IApplicationInfo* info = factory->createApplicationInfo((dataFolder + L"\\info.xml").c_str(), 0);
-        report.info = info != nullptr;
-        if (info) {
-            CSafeStringW out(report.company);
-            info->getCompanyName(&out);
-            out.retarget(report.title);
-            info->getTitle(&out);
-            out.retarget(report.product);
-            info->getProductName(&out);
-
-            Document config = load(dataFolder, L"config.xml", report.documentError);
-            if (!config) {
-                info->release();
-                factory->release();
-                FreeLibrary(library);
-                return report;
-            }
-            IXmlReaderNode* root = config->getRoot();
-            std::wstring script;
-            if (IXmlReaderNode* init = root->findChild(L"Script", false) ? root->findChild(L"Script", false)->findChild(L"Init", false) : nullptr) {
-                out.retarget(script);
-                init->getAttributeString(init->findAttribute(L"name", false), &out);
-            }
-            const bool fullScreen = root->findChildIndex(L"FullScreen", -1, false) != -1;
-            HWND window = makeWindow();
-            out.retarget(report.createError);
-            report.createError.clear();
-            IGameModule* module = factory->createGameModule(config.get(), programFolder().c_str(), 0, window, fullScreen, info, &out);
-            report.module = module != nullptr;
-            config.reset();
-            info->release();
-            factory->release();
-            factory = nullptr;
-            if (module) {
-                module->getLog()->logMessage("Game running", 1);
-                if (Document game = load(dataFolder, L"game.xml", report.documentError)) {
-                    out.retarget(report.runError);
-                    report.runError.clear();
-                    IGameRun* result = module->run(script.c_str(), game->getRoot(), &out);
-                    game.reset();
-                    report.runResult = result != nullptr;
-                    if (result) {
-                        report.exitCode = result->getExitCode();
-                        result->release();
-                    }
-                }
-                module->release();
-            }
-            if (IsWindow(window)) DestroyWindow(window);
-        }
-        if (factory) factory->release();
-    }
-    report.liveObjects = counter(library, "moduleLiveObjects");
-    const int allocationsAfter = counter(library, "moduleLiveAllocations");
-    if (allocationsBefore >= 0) report.allocationsLeft = allocationsAfter - allocationsBefore;
-    report.unloaded = FreeLibrary(library) && !GetModuleHandleW(dllPath.c_str());
-    return report;
+    ModuleRun run;
+    host::state = host::State{};
+    DriverSystem system(dllPath, dataFolder, run);
+    run.errorText.clear();
+    run.exitCode = host::runLaunch(system, run.errorText);
+    // The user folder ends in "My Games/<product>", the shared folder in "<company>/<product>".
+    const std::wstring& user = host::state.userFolder;
+    const std::size_t games = user.find(L"My Games/");
+    if (games != std::wstring::npos) run.product = user.substr(games + 9);
+    const std::size_t skip = std::char_traits<wchar_t>::length(kCommonData) + 1;
+    if (system.sharedFolder.size() > skip + run.product.size())
+        run.company = system.sharedFolder.substr(skip, system.sharedFolder.size() - skip - run.product.size() - 1);
+    return run;
 }
 
 void expectCompleteRun(const ModuleRun& run, const wchar_t* company, const wchar_t* title, const wchar_t* product,
                        int exitCode) {
-    EXPECT_TRUE(run.factory && run.info && run.module && run.runResult);
-    EXPECT_EQ(run.documentError, "");
     EXPECT_EQ(run.company, company);
     EXPECT_EQ(run.title, title);
     EXPECT_EQ(run.product, product);
-    EXPECT_EQ(run.createError, L"");
-    EXPECT_EQ(run.runError, L"");
     EXPECT_EQ(run.exitCode, exitCode);
+    expectEndedWith(run, L"");
+}
+
+void expectEndedWith(const ModuleRun& run, const std::wstring& errorText) {
+    EXPECT_EQ(run.errorText, errorText);
     EXPECT_EQ(run.liveObjects, 0);
     EXPECT_EQ(run.allocationsLeft, 0);
     EXPECT_TRUE(run.unloaded);

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <fstream>
+#include <iterator>
 #include <random>
 #include <stdexcept>
 
@@ -13,6 +14,11 @@ WideString widePath(const std::filesystem::path& path) {
 #else
     return xml::fromUtf8(path.string());
 #endif
+}
+
+std::string readFile(const std::filesystem::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
 TempFolder::TempFolder() {

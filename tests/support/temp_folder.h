@@ -24,3 +24,6 @@ private:
 
 // A filesystem path as the library's wide string.
 WideString widePath(const std::filesystem::path& path);
+
+// The bytes of a file; empty when it cannot be read.
+std::string readFile(const std::filesystem::path& path);

@@ -27,8 +27,4 @@ GameInfo readGameInfo(const WideString& fileName) {
     }
 }
 
-WideString registryKeyPath(const GameInfo& info) {
-    return widen("Software\\") + info.company + WideChar('\\') + info.product;
-}
-
 }  // namespace config

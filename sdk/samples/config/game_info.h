@@ -14,7 +14,4 @@ struct GameInfo {
 // Throws gen_exception naming the file when it is missing or malformed or lacks a field.
 GameInfo readGameInfo(const WideString& fileName);
 
-// The key under HKEY_LOCAL_MACHINE that holds the game's settings.
-WideString registryKeyPath(const GameInfo& info);
-
 }  // namespace config

@@ -9,6 +9,7 @@
 #include "config_document.h"
 #include "game_info.h"
 #include "win32_edges.h"
+#include "win/registry_path.h"
 #include "xml/errors.h"
 #include "xml/files.h"
 #include "xml/paths.h"
@@ -34,14 +35,6 @@ bool hasAutodetectFlag(const wchar_t* commandLine) {
     return false;
 }
 
-WideString errorText(const std::exception& error) {
-    try {
-        return xml::fromUtf8(error.what());
-    } catch (const std::exception&) {
-        return L"unexpected error";
-    }
-}
-
 // `caption` becomes the game's title as soon as it is known, for the boxes shown later.
 int configure(bool autodetect, WideString& caption) {
     const WideString data = config::dataFolder();
@@ -65,7 +58,7 @@ int configure(bool autodetect, WideString& caption) {
     }
 
     // Opened before config.xml changes, so that a registry closed to writing leaves both alone.
-    config::WritableRegistryKey key(HKEY_LOCAL_MACHINE, config::registryKeyPath(info));
+    config::WritableRegistryKey key(HKEY_LOCAL_MACHINE, win::registryBasePath(info.company, info.product));
     config::setFullScreen(*document->root, fullScreen);
     config::replaceFile(configName, config::configFileBytes(*document));
     key.setDword(L"FirstRun", 0);
@@ -81,7 +74,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
     try {
         return configure(autodetect, caption);
     } catch (const std::exception& error) {
-        if (!autodetect) MessageBoxW(nullptr, errorText(error).c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
+        if (!autodetect) MessageBoxW(nullptr, xml::readableText(error.what()).c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
         return kFailed;
     }
 }

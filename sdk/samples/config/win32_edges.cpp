@@ -53,12 +53,12 @@ WideString moduleFileName() {
 
 WritableRegistryKey::WritableRegistryKey(HKEY root, const WideString& path) : path(path) {
     const LONG status = RegCreateKeyExW(root, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
-                                        nullptr, &key, nullptr);
+                                        nullptr, key.receive(), nullptr);
     if (status != ERROR_SUCCESS) fail(widen("cannot open the registry key ") + path, static_cast<DWORD>(status));
 }
 
 void WritableRegistryKey::setDword(const wchar_t* name, DWORD value) {
-    const LONG status = RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+    const LONG status = RegSetValueExW(key.get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
     if (status != ERROR_SUCCESS)
         fail(widen("cannot set ") + name + widen(" in the registry key ") + path, static_cast<DWORD>(status));
 }
@@ -76,9 +76,9 @@ WideString dataFolder() {
 void replaceFile(const WideString& fileName, const std::string& bytes) {
     TemporaryFile temporary(xml::parentFolder(fileName));
     {
-        const OwnedHandle file(CreateFileW(temporary.path().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                           FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file.valid()) fail(widen("cannot write ") + temporary.path(), GetLastError());
+        const win::ScopedFileHandle file(CreateFileW(temporary.path().c_str(), GENERIC_WRITE, 0, nullptr,
+                                                     CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) fail(widen("cannot write ") + temporary.path(), GetLastError());
         DWORD written = 0;
         if (!WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
             written != bytes.size() || !FlushFileBuffers(file.get()))

@@ -13,6 +13,7 @@
 #include "boundary/game_module.h"
 #include "live_counts.h"
 #include "scene.h"
+#include "win/scoped_handle.h"
 #include "xml/files.h"
 #include "xml/parser.h"
 
@@ -23,9 +24,6 @@ class FileLog final : public IGameLog, LiveObject {
 public:
     explicit FileLog(const std::wstring& path)
         : file(CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)) {}
-    ~FileLog() {
-        if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
-    }
 
     void* queryInterface(std::uint32_t) override { return nullptr; }
     void* destroy(unsigned int flags) override { return destroyObject(this, flags); }
@@ -33,11 +31,11 @@ public:
     void logMessage(const char* text, int level) override {
         const std::string line = "[" + std::to_string(level) + "] " + text + "\r\n";
         DWORD written;
-        if (file != INVALID_HANDLE_VALUE) WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+        if (file) WriteFile(file.get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
     }
 
 private:
-    HANDLE file;
+    win::ScopedFileHandle file;
 };
 
 class OrbitRun final : public IGameRun, LiveObject {

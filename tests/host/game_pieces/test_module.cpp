@@ -1,6 +1,7 @@
-// The game module of the host tests. Each test chooses its behaviour in "behaviour.txt" beside
-// it; it writes what the host hands over, and what it sees from inside the host's process, into
-// "record.txt" beside it. "event" lines give the order in which objects are made and ended.
+// The game module of the host tests and of the crash tests. Each test chooses its behaviour in
+// "behaviour.txt" beside it; it writes what the host hands over, and what it sees from inside the
+// host's process, into "record.txt" beside it. "event" lines give the order in which objects are
+// made and ended. "crash=STEP" crashes the process at that step (crash_steps.h).
 
 #include <cstdio>
 #include <cstdlib>
@@ -10,7 +11,9 @@
 
 #include "boundary/csafe_string.h"
 #include "boundary/game_module.h"
+#include "crash_steps.h"
 #include "key_value_file.h"
+#include "support/recorded.h"
 
 namespace {
 
@@ -38,19 +41,7 @@ std::string nameOf(IXmlReaderNode* node) {
 
 // Every object handed to the host records when it is made and when the host releases it.
 template <class Interface, class Self>
-class Recorded : public Interface {
-public:
-    explicit Recorded(const char* name) : name(name) { event(name); }
-    void* queryInterface(uint32_t) override { return nullptr; }
-    void* destroy(unsigned int flags) override { return destroyObject(static_cast<Self*>(this), flags); }
-    void release() override {
-        event(name + "-released");
-        destroy(kDestroyFree);
-    }
-
-private:
-    std::string name;
-};
+using Object = Recorded<Interface, Self, event>;
 
 // Lent to the host, never released by it.
 class TestLog final : public IGameLog {
@@ -61,7 +52,7 @@ public:
     void logMessage(const char* text, int level) override { record("log", text + format("|%ld", level)); }
 };
 
-class TestResult final : public Recorded<IGameRun, TestResult> {
+class TestResult final : public Object<IGameRun, TestResult> {
 public:
     TestResult() : Recorded("result") {}
     int getExitCode() override {
@@ -105,7 +96,7 @@ void callExport(const std::string& call, const std::wstring& moduleFolder) {
     record(call, result);
 }
 
-class TestModule final : public Recorded<IGameModule, TestModule> {
+class TestModule final : public Object<IGameModule, TestModule> {
 public:
     explicit TestModule(HWND window) : Recorded("module"), window(window) {}
     IGameLog* getLog() override { return &log; }
@@ -115,6 +106,7 @@ public:
         record("run.root", nameOf(gameRoot));
         recordCursor();
         if (ask("wait") == "1") waitForStop();
+        crashInRun();
         if (ask("run") != "null") return new TestResult;
         error->assignString(wide(ask("run.error")).c_str());
         return nullptr;
@@ -150,7 +142,7 @@ private:
     TestLog log;
 };
 
-class TestInfo final : public Recorded<IApplicationInfo, TestInfo> {
+class TestInfo final : public Object<IApplicationInfo, TestInfo> {
 public:
     TestInfo() : Recorded("info") {}
     bool getCompanyName(ISafeStringW* out) override { return give("company", out); }
@@ -173,11 +165,12 @@ std::string outline(IXmlReader* document) {
     return text;
 }
 
-class TestFactory final : public Recorded<IGameModuleFactory, TestFactory> {
+class TestFactory final : public Object<IGameModuleFactory, TestFactory> {
 public:
     TestFactory() : Recorded("factory") {}
 
     IApplicationInfo* createApplicationInfo(const WideChar* infoPath, int reserved) override {
+        crashInApplicationInfo(infoPath);
         record("info.path", utf8(infoPath));
         record("info.reserved", format("%ld", reserved));
         if (ask("info") == "null") return nullptr;
@@ -212,6 +205,8 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
     if (reason == DLL_PROCESS_ATTACH) {
         self = instance;
         behaviour = readKeyValues(besideModule(self, L"behaviour.txt"));
+        crashStep = wide(ask("crash"));
+        crashInDllMain();
         event("loaded");
     } else if (reason == DLL_PROCESS_DETACH) {
         // A null `reserved` means FreeLibrary; otherwise the process is ending with the library loaded.

@@ -1,4 +1,4 @@
-#include "host/paths.h"
+#include "win/module_paths.h"
 
 #include <stdexcept>
 
@@ -7,7 +7,7 @@
 
 #include "xml/paths.h"
 
-namespace host {
+namespace win {
 namespace {
 
 [[noreturn]] void tooLong() { throw std::runtime_error("path is too long"); }
@@ -38,4 +38,4 @@ std::wstring getFullPath(const std::wstring& path) {
     return std::wstring(full, length);
 }
 
-}  // namespace host
+}  // namespace win

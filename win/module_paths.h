@@ -2,9 +2,9 @@
 
 #include <string>
 
-// Where the host finds itself. Each throws std::runtime_error("path is too long") when the
+// Where the running executable lies. Each throws std::runtime_error("path is too long") when the
 // system's answer does not fit 260 characters.
-namespace host {
+namespace win {
 
 // The executable's folder, without a trailing separator.
 std::wstring getModuleFolder();
@@ -13,4 +13,4 @@ std::string getModuleFolderA();
 // The full path of `path`, "." and ".." resolved.
 std::wstring getFullPath(const std::wstring& path);
 
-}  // namespace host
+}  // namespace win
