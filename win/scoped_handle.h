@@ -6,7 +6,7 @@
 
 // The one owner of Win32 handles: a move-only object that closes what it holds exactly once, in
 // the manner of Crashpad's ScopedGeneric. A traits type per kind of handle says which value means
-// "nothing" (kernel objects and libraries: null; files from CreateFileW: INVALID_HANDLE_VALUE)
+// "nothing" (kernel objects and registry keys: null; files from CreateFileW: INVALID_HANDLE_VALUE)
 // and how the handle is closed:
 //
 //     struct Traits {
@@ -74,15 +74,8 @@ struct RegistryKeyTraits {
     static void close(Handle key) { RegCloseKey(key); }
 };
 
-struct LibraryTraits {
-    using Handle = HMODULE;
-    static Handle invalid() { return nullptr; }
-    static void close(Handle library) { FreeLibrary(library); }
-};
-
 using ScopedKernelHandle = ScopedGeneric<KernelHandleTraits>;  // events, mutexes, processes, threads
 using ScopedFileHandle = ScopedGeneric<FileHandleTraits>;      // CreateFileW and its kind
 using ScopedRegistryKey = ScopedGeneric<RegistryKeyTraits>;
-using ScopedLibrary = ScopedGeneric<LibraryTraits>;
 
 }  // namespace win

@@ -3,12 +3,9 @@
 #include <windows.h>
 #include <dbghelp.h>
 
-#include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <regex>
 #include <set>
 #include <string>
@@ -17,81 +14,32 @@
 #include <gtest/gtest.h>
 
 #include "host/game_folder.h"
-#include "support/child_process.h"
-#include "support/temp_folder.h"
+#include "support/wide.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-// The C runtime's exit code after abort(), which the report does not change.
-constexpr DWORD kRuntimeAbort = 3;
 constexpr DWORD kAccessViolation = 0xC0000005, kStackOverflow = 0xC00000FD, kFatalAppExit = 0x40000015,
                 kBreakpoint = 0x80000003;
+// The C runtime's exit code after abort(), which the report does not change.
+constexpr DWORD kRuntimeAbort = 3;
+// Every crash ends the process within this: the longest report's time, or the stall limit (8 s)
+// after a report stopped making progress, with room for a loaded machine.
+constexpr DWORD kEndBoundMs = 30000;
 
 // The images carry PDBs (the product's build) or DWARF (the build for these tests alone). From a
 // PDB, Wine's DbgHelp reads the modules, the first frame's function and line and the globals, but
 // no caller frame and no parameter or local: what lies beyond the first frame is checked in the
 // DWARF build.
 constexpr bool kPdb = GAMEHOST_DEBUG_INFO_PDB;
-
 std::string beyondFirstFrame(const std::string& pattern) { return kPdb ? "" : pattern; }
 
-// Copies an image as a game ships it: in the PDB build with its PDB beside it (unless left out),
-// under the name that the image's CodeView record gives. The names of the files copied.
-std::set<std::string> copyImage(const fs::path& image, const fs::path& folder, const std::string& name,
-                                bool withPdb = true) {
-    fs::copy_file(image, folder / name);
-    if (!kPdb || !withPdb) return {name};
-    const fs::path pdb = fs::path(image).replace_extension(".pdb").filename();
-    fs::copy_file(image.parent_path() / pdb, folder / pdb);
-    return {name, pdb.string()};
-}
-
-std::set<std::string> filesIn(const fs::path& folder) {
-    std::set<std::string> names;
+Files filesIn(const fs::path& folder) {
+    Files names;
     for (const auto& entry : fs::directory_iterator(folder)) names.insert(entry.path().filename().string());
     return names;
 }
-
-// Started in its own folder with its output captured.
-ChildProcess start(const fs::path& program, const std::wstring& arguments = L"") {
-    return ChildProcess(program.wstring(), L" " + arguments, program.parent_path().wstring(), true);
-}
-
-// Every crash ends the process within this: the longest report's time, or the stall limit (8 s)
-// after a report stopped making progress, with room for a loaded machine.
-constexpr ULONGLONG kEndBoundMs = 30000;
-
-// Waits for the end of a process that crashes, answering its message boxes (their texts kept in
-// `boxes`), and checks that it ended within the bound. False when it did not end at all.
-bool endsInTime(ChildProcess& process, const char* label, std::vector<std::wstring>* boxes = nullptr) {
-    const ULONGLONG started = GetTickCount64();
-    const bool ended = process.wait(60000, [&](const ChildBox& box) {
-        if (boxes) boxes->push_back(box.text());
-        box.answer(IDOK);
-    });
-    const ULONGLONG elapsed = GetTickCount64() - started;
-    std::printf("[  ended   ] %s after %.1f s\n", label, static_cast<double>(elapsed) / 1000);
-    EXPECT_LT(elapsed, kEndBoundMs);
-    return ended;
-}
-
-// The thread ids from the scenario program's "thread <id>" lines.
-std::set<DWORD> failingThreads(const std::string& printed) {
-    std::set<DWORD> ids;
-    const std::regex line("thread (\\d+)");
-    for (auto it = std::sregex_iterator(printed.begin(), printed.end(), line); it != std::sregex_iterator(); ++it)
-        ids.insert(static_cast<DWORD>(std::stoul((*it)[1])));
-    return ids;
-}
-
-// What the tests read from a minidump: the header, the stream directory, the exception stream.
-struct Dump {
-    std::string fault;  // empty when the header and the directory are sound
-    bool exception = false, threadList = false, moduleList = false;
-    ULONG32 exceptionThread = 0, exceptionCode = 0;
-};
 
 template <class T>
 bool readAt(const std::string& bytes, ULONG64 offset, T& value) {
@@ -100,31 +48,39 @@ bool readAt(const std::string& bytes, ULONG64 offset, T& value) {
     return true;
 }
 
-Dump readDump(const std::string& bytes) {
-    constexpr ULONG32 kSignature = 0x504D444D;  // "MDMP"
-    Dump dump;
+// A whole minidump (every stream inside the file) with the thread and module lists and the
+// exception `code` of the failing thread (one of `failing`, when known).
+void expectDump(const fs::path& folder, DWORD code, const std::set<DWORD>& failing) {
+    const std::string bytes = readFile(folder / "exception.dmp");
     MINIDUMP_HEADER header;
-    if (!readAt(bytes, 0, header) || header.Signature != kSignature || LOWORD(header.Version) != MINIDUMP_VERSION)
-        dump.fault = "no minidump header";
-    for (ULONG32 i = 0; dump.fault.empty() && i < header.NumberOfStreams; ++i) {
+    ASSERT_TRUE(readAt(bytes, 0, header) && header.Signature == 0x504D444D /* MDMP */ &&
+                LOWORD(header.Version) == MINIDUMP_VERSION) << "no minidump header";
+    std::set<ULONG32> streams;
+    for (ULONG32 i = 0; i < header.NumberOfStreams; ++i) {
         MINIDUMP_DIRECTORY entry;
+        ASSERT_TRUE(readAt(bytes, header.StreamDirectoryRva + ULONG64{i} * sizeof entry, entry) &&
+                    entry.Location.Rva <= bytes.size() && bytes.size() - entry.Location.Rva >= entry.Location.DataSize)
+            << "stream directory cut short";
+        streams.insert(entry.StreamType);
         MINIDUMP_EXCEPTION_STREAM stream;
-        if (!readAt(bytes, header.StreamDirectoryRva + ULONG64{i} * sizeof entry, entry) ||
-            entry.Location.Rva > bytes.size() || bytes.size() - entry.Location.Rva < entry.Location.DataSize)
-            dump.fault = "stream directory cut short";
-        else if (entry.StreamType == ThreadListStream) dump.threadList = true;
-        else if (entry.StreamType == ModuleListStream) dump.moduleList = true;
-        else if (entry.StreamType == ExceptionStream && readAt(bytes, entry.Location.Rva, stream)) {
-            dump.exception = true;
-            dump.exceptionThread = stream.ThreadId;
-            dump.exceptionCode = stream.ExceptionRecord.ExceptionCode;
-        }
+        if (entry.StreamType != ExceptionStream) continue;
+        ASSERT_TRUE(readAt(bytes, entry.Location.Rva, stream));
+        EXPECT_EQ(stream.ExceptionRecord.ExceptionCode, code);
+        EXPECT_TRUE(failing.empty() || failing.count(stream.ThreadId)) << "exception thread " << stream.ThreadId;
     }
-    return dump;
+    for (ULONG32 type : {ThreadListStream, ModuleListStream, ExceptionStream})
+        EXPECT_EQ(streams.count(type), 1u) << "stream " << type;
 }
 
-// The parts every complete report has, in order, ending with the blank line after the globals.
-void expectCompleteReport(const std::string& report) {
+using Patterns = std::vector<std::string>;
+
+// The report in `folder`, with lines matching every pattern. A complete one has every part in
+// order, ending with the blank line after the globals, and is written once.
+void expectReport(const fs::path& folder, const Patterns& patterns, bool complete = true) {
+    const std::string report = readFile(folder / "exception.txt");
+    for (const std::string& pattern : patterns)
+        EXPECT_TRUE(pattern.empty() || std::regex_search(report, std::regex(pattern))) << "no match for: " << pattern;
+    if (!complete) return;
     static const char* const parts[] = {
         "^//={53}\r\nException time: \\w{3} \\w{3} [ \\d]\\d \\d\\d:\\d\\d:\\d\\d \\d{4}\r\n"
         "Exception code: [0-9A-F]{8} [^\r\n]*\r\nFault address:  [0-9A-F]{8} [0-9A-F]{2}:[0-9A-F]{8} [^\r\n]*\r\n"
@@ -141,8 +97,8 @@ void expectCompleteReport(const std::string& report) {
     std::size_t from = 0;
     for (const char* part : parts) {
         std::smatch match;
-        const bool found = std::regex_search(report.begin() + from, report.end(), match, std::regex(part));
-        ASSERT_TRUE(found) << "missing, after offset " << from << ": " << part;
+        ASSERT_TRUE(std::regex_search(report.begin() + from, report.end(), match, std::regex(part)))
+            << "missing, after offset " << from << ": " << part;
         from += match.position(0) + match.length(0);
     }
     std::size_t headers = 0;
@@ -152,50 +108,24 @@ void expectCompleteReport(const std::string& report) {
     EXPECT_EQ(report.find("'__imp__"), std::string::npos) << "public symbols listed";
 }
 
-using Patterns = std::vector<std::string>;
-
-// A complete report with lines matching every pattern.
-void expectReport(const fs::path& folder, const Patterns& patterns) {
-    const std::string report = readFile(folder / "exception.txt");
-    expectCompleteReport(report);
-    for (const std::string& pattern : patterns) {
-        if (!pattern.empty()) {
-            EXPECT_TRUE(std::regex_search(report, std::regex(pattern))) << "no match for: " << pattern;
-        }
-    }
-}
-
-// A minidump with the exception of the failing thread (one of `failing`, when known).
-void expectDump(const fs::path& folder, DWORD code, const std::set<DWORD>& failing) {
-    const Dump dump = readDump(readFile(folder / "exception.dmp"));
-    ASSERT_EQ(dump.fault, "");
-    EXPECT_TRUE(dump.exception && dump.threadList && dump.moduleList) << "streams missing";
-    EXPECT_EQ(dump.exceptionCode, code);
-    if (!failing.empty()) {
-        EXPECT_EQ(failing.count(dump.exceptionThread), 1u) << "exception thread " << dump.exceptionThread;
-    }
-}
-
 // ---- the scenario program
 
 // Where the files are asked to go: the given paths, a report folder that is missing (the report
 // falls back to the program's folder), a dump folder that is missing, the defaults beside the
-// program, or a missing report folder and a program folder that refuses the report (it falls
-// back to the temporary folder).
-enum class Paths { given, missingReportFolder, missingDumpFolder, defaults, temporaryFolder };
+// program (shipped with or without its PDB), or a missing report folder and a program folder that
+// refuses the report (it falls back to the temporary folder). The rows of other paths than the
+// given ones crash with "access_violation".
+enum class Paths { given, missingReportFolder, missingDumpFolder, defaults, defaultsWithoutPdb, temporaryFolder };
 // What a crash leaves: a complete report and dump, a complete report alone, or the report's four
 // header lines and the note that the report was cut short (no dump).
 enum class Left { reportAndDump, report, header };
 
 struct Scenario {
-    const char* label;
-    const char* scenario;
+    const char* name;  // the scenario, for the given paths
     Paths paths;
-    DWORD exitCode;
-    DWORD code;  // of the exception
+    DWORD code;  // of the exception, and the exit code but after abort()
     Left left;
     Patterns patterns;
-    bool pdbLeftOut = false;  // the program is copied without its PDB
 };
 
 const std::string kViolation = "Exception code: C0000005 ACCESS_VIOLATION\r\n";
@@ -229,104 +159,95 @@ Patterns withLocals(const char* scenario = "access_violation") {
     return patterns;
 }
 
+const Patterns kFallback = {kViolation, frame("crashWithLocals")};
+
 const Scenario kScenarios[] = {
-    {"access_violation", "access_violation", Paths::given, kAccessViolation, kAccessViolation, Left::reportAndDump, withLocals()},
-    {"outside_module", "outside_module", Paths::given, kAccessViolation, kAccessViolation, Left::reportAndDump,
+    {"access_violation", Paths::given, kAccessViolation, Left::reportAndDump, withLocals()},
+    {"outside_module", Paths::given, kAccessViolation, Left::reportAndDump,
      {kViolation, "Fault address:  [0-9A-F]{8} 00:00000000 \r\n"}},
-    {"second_thread", "second_thread", Paths::given, kAccessViolation, kAccessViolation, Left::reportAndDump,
-     {kViolation, kOwnFault, frame("crashOnWorker")}},
-    {"two_threads", "two_threads", Paths::given, kAccessViolation, kAccessViolation, Left::reportAndDump,
-     {kViolation, kOwnFault, frame("crashTogether")}},
-    {"stack_overflow", "stack_overflow", Paths::given, kStackOverflow, kStackOverflow, Left::reportAndDump,
+    {"second_thread", Paths::given, kAccessViolation, Left::reportAndDump, {kViolation, kOwnFault, frame("crashOnWorker")}},
+    {"two_threads", Paths::given, kAccessViolation, Left::reportAndDump, {kViolation, kOwnFault, frame("crashTogether")}},
+    {"stack_overflow", Paths::given, kStackOverflow, Left::reportAndDump,
      {"Exception code: C00000FD STACK_OVERFLOW\r\n", beyondFirstFrame(frame("recurse")),  // the fault is in the runtime's stack probe
       beyondFirstFrame("\r\n\tParameter 'depth'@4 = [0-9A-F]+\r\n")}},
-    {"cxx_exception", "cxx_exception", Paths::given, kRuntimeAbort, kFatalAppExit, Left::reportAndDump,
-     {kFatalExit, beyondFirstFrame(frame("throwUncaught"))}},
-    {"abort", "abort", Paths::given, kRuntimeAbort, kFatalAppExit, Left::reportAndDump, {kFatalExit, beyondFirstFrame(frame("abortNow"))}},
-    {"pure_virtual", "pure_virtual", Paths::given, kRuntimeAbort, kFatalAppExit, Left::reportAndDump,
+    {"cxx_exception", Paths::given, kFatalAppExit, Left::reportAndDump, {kFatalExit, beyondFirstFrame(frame("throwUncaught"))}},
+    {"abort", Paths::given, kFatalAppExit, Left::reportAndDump, {kFatalExit, beyondFirstFrame(frame("abortNow"))}},
+    {"pure_virtual", Paths::given, kFatalAppExit, Left::reportAndDump,
      {kFatalExit, beyondFirstFrame(frame("describe")), beyondFirstFrame(frame("callPureVirtual"))}},
-    {"debug_break", "debug_break", Paths::given, kBreakpoint, kBreakpoint, Left::reportAndDump,
-     {"Exception code: 80000003 BREAKPOINT\r\n"}},
+    {"debug_break", Paths::given, kBreakpoint, Left::reportAndDump, {"Exception code: 80000003 BREAKPOINT\r\n"}},
     // Locks that the report's own work takes: held by the failing thread, which can take them
     // again, the report is whole; held for good by another thread, the header is what can be
     // written without them, and the process still ends.
-    {"loader_lock", "loader_lock", Paths::given, kAccessViolation, kAccessViolation, Left::reportAndDump,
-     withLocals("loader_lock")},
-    {"heap_lock", "heap_lock", Paths::given, kAccessViolation, kAccessViolation, Left::reportAndDump, withLocals("heap_lock")},
-    {"heap_lock_elsewhere", "heap_lock_elsewhere", Paths::given, kAccessViolation, kAccessViolation, Left::header, {kCutShort}},
-    {"report_folder_missing", "access_violation", Paths::missingReportFolder, kAccessViolation, kAccessViolation,
-     Left::reportAndDump, {kViolation, frame("crashWithLocals")}},
-    {"temporary_folder", "access_violation", Paths::temporaryFolder, kAccessViolation, kAccessViolation,
-     Left::reportAndDump, {kViolation, frame("crashWithLocals")}},
-    {"dump_folder_missing", "access_violation", Paths::missingDumpFolder, kAccessViolation, kAccessViolation, Left::report,
-     {kViolation, frame("crashWithLocals")}},
-    {"default_paths", "access_violation", Paths::defaults, kAccessViolation, kAccessViolation, Left::reportAndDump,
-     {kViolation, frame("crashWithLocals")}},
+    {"loader_lock", Paths::given, kAccessViolation, Left::reportAndDump, withLocals("loader_lock")},
+    {"heap_lock", Paths::given, kAccessViolation, Left::reportAndDump, withLocals("heap_lock")},
+    {"heap_lock_elsewhere", Paths::given, kAccessViolation, Left::header, {kCutShort}},
+    {"report_folder_missing", Paths::missingReportFolder, kAccessViolation, Left::reportAndDump, kFallback},
+    {"temporary_folder", Paths::temporaryFolder, kAccessViolation, Left::reportAndDump, kFallback},
+    {"dump_folder_missing", Paths::missingDumpFolder, kAccessViolation, Left::report, kFallback},
+    {"default_paths", Paths::defaults, kAccessViolation, Left::reportAndDump, kFallback},
     // Shipped without its PDB: the report is whole, the frames are sections and offsets.
-    {"pdb_missing", "access_violation", Paths::defaults, kAccessViolation, kAccessViolation, Left::reportAndDump,
+    {"pdb_missing", Paths::defaultsWithoutPdb, kAccessViolation, Left::reportAndDump,
      {kViolation, kPdb ? "\r\n[0-9A-F]{8}  [0-9A-F]{8}  0001:[0-9A-F]{8} [^\r\n]*crash_scenarios\\.exe"
-                       : frame("crashWithLocals")},
-     true},
+                       : frame("crashWithLocals")}},
 };
 
-void PrintTo(const Scenario& row, std::ostream* out) { *out << row.label; }
+void PrintTo(const Scenario& row, std::ostream* out) { *out << row.name; }
+
+// The thread ids from the scenario program's "thread <id>" lines.
+std::set<DWORD> failingThreads(const std::string& printed) {
+    std::set<DWORD> ids;
+    const std::regex line("thread (\\d+)");
+    for (auto it = std::sregex_iterator(printed.begin(), printed.end(), line); it != std::sregex_iterator(); ++it)
+        ids.insert(static_cast<DWORD>(std::stoul((*it)[1])));
+    return ids;
+}
 
 class CrashScenario : public testing::TestWithParam<Scenario> {};
 
 TEST_P(CrashScenario, EndsTheProcessWithItsReportAndDump) {
     const Scenario& row = GetParam();
     const TempFolder temp;
-    fs::path program = fs::path(programFolder()) / "crash_scenarios.exe";
-    std::wstring arguments = fs::path(row.scenario).wstring();
-    const fs::path missing = temp.root() / "missing", temporary = temp.root() / "tmp";
-    fs::path landing = temp.root();
-    std::set<std::string> others;  // files beside the crash files
-    if (row.paths != Paths::given && row.paths != Paths::missingDumpFolder) {
-        others = copyImage(program, temp.root(), program.filename().string(), !row.pdbLeftOut);
-        program = temp.root() / program.filename();
+    const fs::path root = temp.root(), missing = root / "missing", temporary = root / "tmp";
+    fs::path program = fs::path(programFolder()) / "crash_scenarios.exe", landing = root;
+    std::wstring arguments = L" " + fs::path(row.paths == Paths::given ? row.name : "access_violation").wstring();
+    const bool defaults = row.paths == Paths::defaults || row.paths == Paths::defaultsWithoutPdb;
+    if (defaults || row.paths == Paths::missingReportFolder || row.paths == Paths::temporaryFolder) {
+        copyImage(program, root / program.filename(), row.paths != Paths::defaultsWithoutPdb);
+        program = root / program.filename();
     }
     if (row.paths == Paths::temporaryFolder) {
-        fs::create_directory(temp.root() / "exception.txt");  // the program's folder cannot take the report
-        fs::create_directory(temporary);
-        landing = temporary;
-        others.insert({"exception.txt", "tmp"});
+        fs::create_directory(root / "exception.txt");  // the program's folder cannot take the report
+        fs::create_directory(landing = temporary);
     }
-    if (row.paths != Paths::defaults) {
+    if (!defaults) {
         const bool reportMissing = row.paths == Paths::missingReportFolder || row.paths == Paths::temporaryFolder;
-        const fs::path report = (reportMissing ? missing : temp.root()) / "exception.txt";
-        const fs::path dump = (row.paths == Paths::missingDumpFolder ? missing : temp.root()) / "exception.dmp";
-        arguments += L" \"" + report.wstring() + L"\" \"" + dump.wstring() + L"\"";
+        arguments += L" \"" + ((reportMissing ? missing : root) / "exception.txt").wstring() + L"\" \"" +
+                     ((row.paths == Paths::missingDumpFolder ? missing : root) / "exception.dmp").wstring() + L"\"";
     }
+    const Files before = filesIn(root);
 
     // The program's temporary folder, which it inherits; this process keeps its own.
     wchar_t ownTemporary[MAX_PATH + 1];
     const DWORD ownLength = GetEnvironmentVariableW(L"TMP", ownTemporary, MAX_PATH + 1);
     for (const wchar_t* name : {L"TMP", L"TEMP"}) SetEnvironmentVariableW(name, temporary.c_str());
-    ChildProcess process = start(program, arguments);
+    ChildProcess process(program.wstring(), arguments, program.parent_path().wstring(), true);
     for (const wchar_t* name : {L"TMP", L"TEMP"})
         SetEnvironmentVariableW(name, ownLength > 0 && ownLength <= MAX_PATH ? ownTemporary : nullptr);
-    ASSERT_TRUE(endsInTime(process, row.label)) << "the crash did not end the process";
-    EXPECT_EQ(process.exitCode(), row.exitCode);
+    ASSERT_TRUE(process.wait(kEndBoundMs, [](const ChildBox& box) { box.answer(); })) << "the crash did not end the process";
+    EXPECT_EQ(process.exitCode(), row.code == kFatalAppExit ? kRuntimeAbort : row.code);
     const std::string printed = process.output();
 
-    std::set<std::string> expected{"exception.txt", "exception.dmp"};
-    if (row.left != Left::reportAndDump) expected.erase("exception.dmp");
-    if (landing == temp.root()) expected.insert(others.begin(), others.end());
+    Files expected = landing == root ? before : Files{};
+    expected.insert("exception.txt");
+    if (row.left == Left::reportAndDump) expected.insert("exception.dmp");
     ASSERT_EQ(filesIn(landing), expected) << printed;
-    if (landing != temp.root()) {
-        EXPECT_EQ(filesIn(temp.root()), others);
-    }
-    if (row.left == Left::header) {
-        EXPECT_TRUE(std::regex_search(readFile(landing / "exception.txt"), std::regex(row.patterns.at(0))))
-            << readFile(landing / "exception.txt");
-    } else {
-        expectReport(landing, row.patterns);
-    }
+    EXPECT_EQ(filesIn(root), landing == root ? expected : before);
+    expectReport(landing, row.patterns, row.left != Left::header);
     if (row.left == Left::reportAndDump) expectDump(landing, row.code, failingThreads(printed));
 }
 
 INSTANTIATE_TEST_SUITE_P(crash, CrashScenario, testing::ValuesIn(kScenarios),
-                         [](const testing::TestParamInfo<Scenario>& info) { return std::string(info.param.label); });
+                         [](const testing::TestParamInfo<Scenario>& info) { return std::string(info.param.name); });
 
 // ---- game.exe with the test module crashing
 
@@ -336,7 +257,7 @@ enum class Landing { userFolder, freshUserFolder, besideGame, nowhere };
 
 struct GameCase {
     const char* label;
-    const char* step;       // where the module crashes (crash_steps.h)
+    const char* step;       // where the module crashes (test_module.cpp)
     bool secondInstance;    // a second game.exe is started while the first waits in run
     bool configTooLarge;    // config.xml cannot be held whole in a 32-bit process
     Landing landing;
@@ -344,18 +265,17 @@ struct GameCase {
     Patterns patterns;      // of the report, or the text of the box shown instead
 };
 
-const std::string kInfoFrame = "crashInApplicationInfo\\+[0-9A-F]+  [^\r\n]*crash_steps\\.cpp line \\d+\r\n";
+const std::string kInfoFrame = "crashInApplicationInfo\\+[0-9A-F]+  [^\r\n]*test_module\\.cpp line \\d+\r\n";
 const std::string kInfoLocals =
     beyondFirstFrame("\r\n\tParameter 'infoPath'@4 = [0-9A-F]+\r\n\tLocal 'step'@\\d+ [^\r\n]*wstring\r\n");
-const std::string kRunFrame = "crashInRun\\+[0-9A-F]+  [^\r\n]*crash_steps\\.cpp line \\d+\r\n";
+const std::string kRunFrame = "crashInRun\\+[0-9A-F]+  [^\r\n]*test_module\\.cpp line \\d+\r\n";
 
 const GameCase kGameCases[] = {
     {"in_run", "run", true, false, Landing::userFolder, kAccessViolation,
      {kViolation, "Fault address:  [0-9A-F]{8} 01:[0-9A-F]{8} [^\r\n]*GameModule\\.dll\r\n", kRunFrame}},
     {"in_run_fresh_machine", "run", false, false, Landing::freshUserFolder, kAccessViolation, {kViolation, kRunFrame}},
     {"in_application_info", "info", false, false, Landing::besideGame, kAccessViolation, {kViolation, kInfoFrame}},
-    {"heap_lock", "heap_lock", false, false, Landing::besideGame, kAccessViolation,
-     {kViolation, kInfoFrame, kInfoLocals}},
+    {"heap_lock", "heap_lock", false, false, Landing::besideGame, kAccessViolation, {kViolation, kInfoFrame, kInfoLocals}},
     {"loader_lock", "loader_lock", false, false, Landing::besideGame, kAccessViolation,
      {kViolation, kInfoFrame, kInfoLocals}},
     // The loader catches a fault in DllMain and fails the load (Windows does the same): no crash
@@ -367,14 +287,6 @@ const GameCase kGameCases[] = {
 
 void PrintTo(const GameCase& row, std::ostream* out) { *out << row.label; }
 
-// The crash files among the files of `folder`.
-std::set<std::string> crashFilesIn(const fs::path& folder) {
-    std::set<std::string> files;
-    for (const char* name : {"exception.txt", "exception.dmp"})
-        if (fs::exists(folder / name)) files.insert(name);
-    return files;
-}
-
 class GameCrash : public GameExe, public testing::WithParamInterface<GameCase> {};
 
 TEST_P(GameCrash, ReportsWhereTheLaunchHasGot) {
@@ -383,8 +295,9 @@ TEST_P(GameCrash, ReportsWhereTheLaunchHasGot) {
     // The user folder as the game's own files would have made it, with a stale report that a crash
     // must replace, or, on a fresh machine, no "My Games" at all.
     const fs::path bin = game.bin(), userFolder = game.userFolder();
-    fs::remove_all(row.landing == Landing::freshUserFolder ? userFolder.parent_path() : userFolder);
-    if (row.landing != Landing::freshUserFolder) {
+    const bool fresh = row.landing == Landing::freshUserFolder;
+    fs::remove_all(fresh ? userFolder.parent_path() : userFolder);
+    if (!fresh) {
         fs::create_directories(userFolder);
         std::ofstream(userFolder / "exception.txt") << "stale";
     }
@@ -395,38 +308,30 @@ TEST_P(GameCrash, ReportsWhereTheLaunchHasGot) {
         SetEndOfFile(file.get());
     }
 
-    ChildProcess first = start(bin / "game.exe");
-    if (row.secondInstance) {
+    GameProcess first(game);
+    if (row.secondInstance) {  // it only says that the game runs, and leaves the reports alone
         ASSERT_TRUE(game.waitForRecord("run.script")) << "the game never reached run";
-        ChildProcess second = start(bin / "game.exe");
-        std::size_t answered = 0;
-        ASSERT_TRUE(second.wait(30000, [&](const ChildBox& box) { box.answer(IDOK); ++answered; }))
-            << "the second instance did not end";
-        EXPECT_EQ(second.exitCode(), 0u);
-        EXPECT_EQ(answered, 1u) << "the second instance should only have said that the game runs";
-        EXPECT_TRUE(crashFilesIn(bin).empty());
+        const GameEnd second = runGame(game);
+        EXPECT_EQ(second.exitCode, 0);
+        EXPECT_EQ(second.boxes.size(), 1u);
+        EXPECT_EQ(crashFilesIn(bin), Files{});
         EXPECT_EQ(readFile(userFolder / "exception.txt"), "stale");
         game.stop();
     }
-    std::vector<std::wstring> boxes;
-    ASSERT_TRUE(endsInTime(first, row.label, &boxes)) << "game.exe did not end";
-    EXPECT_EQ(first.exitCode(), row.code);
+    const GameEnd end = first.finish();  // within kEndBoundMs
+    EXPECT_EQ(end.exitCode, static_cast<long>(row.code));
+    EXPECT_EQ(end.boxes, row.landing == Landing::nowhere ? Boxes{box(L"Game", W(row.patterns[0].c_str()))} : Boxes{});
 
-    const std::set<std::string> crashFiles{"exception.txt", "exception.dmp"}, stale{"exception.txt"};
-    const bool inUserFolder = row.landing == Landing::userFolder || row.landing == Landing::freshUserFolder;
-    EXPECT_EQ(crashFilesIn(bin), row.landing == Landing::besideGame ? crashFiles : std::set<std::string>{});
-    EXPECT_EQ(filesIn(userFolder), inUserFolder ? crashFiles : stale);
-    if (row.landing == Landing::nowhere) {
-        EXPECT_EQ(boxes, std::vector<std::wstring>{fs::path(row.patterns.at(0)).wstring()});
-        return;
-    }
-    EXPECT_TRUE(boxes.empty());
+    const Files crashFiles{"exception.txt", "exception.dmp"};
+    const bool inUserFolder = row.landing == Landing::userFolder || fresh;
+    EXPECT_EQ(crashFilesIn(bin), row.landing == Landing::besideGame ? crashFiles : Files{});
+    EXPECT_EQ(filesIn(userFolder), inUserFolder ? crashFiles : Files{"exception.txt"});
     if (!inUserFolder) {
         EXPECT_EQ(readFile(userFolder / "exception.txt"), "stale");
     }
-    const fs::path reportFolder = inUserFolder ? userFolder : bin;
-    expectReport(reportFolder, row.patterns);
-    expectDump(reportFolder, row.code, {});
+    if (row.landing == Landing::nowhere) return;
+    expectReport(inUserFolder ? userFolder : bin, row.patterns);
+    expectDump(inUserFolder ? userFolder : bin, row.code, {});
 }
 
 INSTANTIATE_TEST_SUITE_P(crash, GameCrash, testing::ValuesIn(kGameCases),

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -30,53 +31,50 @@ inline const Events kCompleteRun = {"loaded", "factory", "info", "module", "info
 // "0" as a registry string stores it: UTF-16 with its terminating zero.
 inline const std::string kTextZero("0\0\0\0", 4);
 
-// A key under HKEY_LOCAL_MACHINE owned by one test, deleted at the end together with its parent
-// once that is empty.
-class TestRegistryKey {
-public:
-    explicit TestRegistryKey(std::wstring path);
-    ~TestRegistryKey();
-    TestRegistryKey(const TestRegistryKey&) = delete;
-    TestRegistryKey& operator=(const TestRegistryKey&) = delete;
-
-    // The value "FirstRun", the key made as needed.
-    void setFirstRun(DWORD value) const { setFirstRun(REG_DWORD, std::string(reinterpret_cast<char*>(&value), 4)); }
-    void setFirstRun(DWORD type, const std::string& bytes) const;
-    // "absent", or "STATUS:TYPE:VALUE" as RegGetValueW reads it.
-    std::string firstRun() const;
-    void remove() const;
-
-    const std::wstring path;
-};
+using Files = std::set<std::string>;
+// The crash files (exception.txt, exception.dmp) in `folder`.
+Files crashFilesIn(const std::filesystem::path& folder);
+// Copies an image as a game ships it, with its PDB when the build made one (and `withPdb`),
+// under the name that the image's CodeView record gives, which is the built one.
+void copyImage(const std::filesystem::path& image, const std::filesystem::path& to, bool withPdb = true);
 
 // One installation of the game in a temporary folder ROOT:
-//   ROOT/bin/x86/game.exe, GameModule.dll (the test module), config.exe (the test utility), each
-//       with its PDB when the build made one
+//   ROOT/bin/x86/game.exe, GameModule.dll (the test module), config.exe (the test utility)
 //   ROOT/data/info.xml (the names above and a product of its own), config.xml (windowed,
 //       initial script "start"), game.xml (root "Game")
-// and the game's registry key, Software\<company>\<product>, with FirstRun = 0. The module and
-// the utility read "behaviour.txt" and write "record.txt" and "utility.txt", all in ROOT/bin/x86.
-// The game's user folder in My Documents goes with the folder.
+// and the game's registry key, Software\<company>\<product>, with FirstRun = 0, both removed at
+// the end with the user folder. The module and the utility read "behaviour.txt" and write
+// "record.txt" and "utility.txt", all in ROOT/bin/x86.
 class GameFolder {
 public:
-    // `behaviour`: lines for the test module after the company, title and product.
+    // `behaviour`: lines for the test module after the names, with the fields of expand().
     explicit GameFolder(const std::string& behaviour = "");
     ~GameFolder();
 
     void write(const std::string& relative, const std::string& bytes) const { folder.write(relative, bytes); }
-    void remove(const std::string& relative) const;
-    // Appends lines to "behaviour.txt".
-    void behave(const std::string& lines) const;
-    // Copies `built` from beside the test program into ROOT/bin/x86 as `name`, with its PDB.
-    void install(const std::wstring& built, const std::wstring& name) const;
+    void remove(const std::string& relative) const { std::filesystem::remove(folder.root() / relative); }
+    void behave(const std::string& lines) const;  // appended to "behaviour.txt"
+    // Copies `built` from beside the test program into ROOT/bin/x86 as `name`.
+    void install(const std::wstring& built, const std::wstring& name) const {
+        copyImage(std::filesystem::path(programFolder()) / built, bin() + L"\\" + name);
+    }
+    // The value "FirstRun" of the game's key or of its `subkey`, made as needed; read back as
+    // "absent" or "STATUS:TYPE:VALUE"; the key removed.
+    void setFirstRun(DWORD type, const std::string& bytes, const std::wstring& subkey = L"") const;
+    void setFirstRun(DWORD value) const { setFirstRun(REG_DWORD, std::string(reinterpret_cast<char*>(&value), 4)); }
+    std::string firstRun() const;
+    void removeKey() const;
 
+    // `text` with its fields filled in: {title}, {root}, {bin} (where game.exe lies), {key} (the
+    // registry key), {config} and {game} (the executable's folder joined with "../../data/NAME" by
+    // the system, as the host joins it, not normalised), {data} and {shared} (the two folders
+    // where references are looked for, as the resolver reports them).
+    std::string expand(std::string text) const;
     std::wstring rootPath() const { return folder.path(); }
-    std::wstring bin() const { return rootPath() + L"\\bin\\x86"; }  // where game.exe lies
-    std::wstring exe() const { return bin() + L"\\game.exe"; }
+    std::wstring bin() const { return rootPath() + L"\\bin\\x86"; }
     std::filesystem::path userFolder() const;  // "My Games\<product>" in My Documents
     KeyValues record() const { return readKeyValues(folder.root() / "bin/x86/record.txt"); }
     KeyValues utilityRecord() const { return readKeyValues(folder.root() / "bin/x86/utility.txt"); }
-    Events events() const { return valuesOf(record(), "event"); }
     // Waits up to 30 seconds for the module to record `key`.
     bool waitForRecord(const std::string& key) const;
     // Makes a module that waits in run go on.
@@ -84,14 +82,8 @@ public:
 
     TempFolder folder;
     const std::string product;
-    TestRegistryKey key;
+    const std::wstring keyPath;
 };
-
-// A message of the launch with its fields filled in for `game` and the document `name`:
-// "{joined}": the executable's folder joined with "../../data/NAME" by the system, as the host
-// joins it, not normalised. "{data}" and "{shared}": the two folders where references are looked
-// for, written as the resolver reports them.
-std::wstring expanded(std::string text, const GameFolder& game, const std::string& name);
 
 // A message box that the game showed, read before it was dismissed: "CAPTION | TEXT", followed by
 // " | owned" when it had an owner window.
@@ -107,10 +99,8 @@ struct GameEnd {
 // the end is ended.
 class GameProcess {
 public:
-    explicit GameProcess(const GameFolder& game) : process(game.exe(), L"", game.rootPath()) {}
-
-    // Reads and dismisses every message box of the process until it ends.
-    GameEnd finish();
+    explicit GameProcess(const GameFolder& game) : process(game.bin() + L"\\game.exe", L"", game.rootPath()) {}
+    GameEnd finish();  // reads and dismisses every message box of the process until it ends
 
 private:
     ChildProcess process;
@@ -123,7 +113,7 @@ inline GameEnd runGame(const GameFolder& game) { return GameProcess(game).finish
 class GameExe : public ::testing::Test {
 protected:
     GameExe();
-    ~GameExe() override;
+    ~GameExe() override { ReleaseMutex(turn.get()); }
 
 private:
     win::ScopedKernelHandle turn;

@@ -2,12 +2,13 @@
 
 #include <ostream>
 #include <string>
+#include <string_view>
 
 #include "boundary/wide_string.h"
 #include "xml/utf.h"
 
 // Wide strings in tests are written as UTF-8 literals: W("é") is the UTF-16 text of "é".
-inline WideString W(const char* utf8) { return xml::fromUtf8(utf8); }
+inline WideString W(std::string_view utf8) { return xml::fromUtf8(utf8); }
 
 // GoogleTest prints failing wide strings as UTF-8.
 inline void PrintTo(const WideString& text, std::ostream* out) { *out << '"' << xml::toUtf8(text) << '"'; }

@@ -8,25 +8,13 @@
 
 #include <windows.h>
 
+#include "xml/utf.h"
+
 // "key=value" lines in UTF-8: what a host test asks of its game pieces, and what they saw from
 // inside the host's process. Every line is appended with an open and close of its own, so that
 // the test sees each line as soon as it is written, and a piece that ends abruptly keeps the
 // lines written before.
 using KeyValues = std::vector<std::pair<std::string, std::string>>;
-
-inline std::string utf8(const std::wstring& text) {
-    std::string bytes(text.size() * 3, '\0');
-    bytes.resize(WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(),
-                                     static_cast<int>(bytes.size()), nullptr, nullptr));
-    return bytes;
-}
-
-inline std::wstring wide(const std::string& bytes) {
-    std::wstring text(bytes.size(), L'\0');
-    text.resize(MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(),
-                                    static_cast<int>(text.size())));
-    return text;
-}
 
 inline void appendKeyValue(const std::filesystem::path& file, const std::string& key, const std::string& value) {
     std::ofstream(file, std::ios::binary | std::ios::app) << key << '=' << value << '\n';

@@ -8,12 +8,12 @@
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     const std::filesystem::path record = besideModule(nullptr, L"utility.txt");
-    appendKeyValue(record, "command", utf8(GetCommandLineW()));
-    appendKeyValue(record, "folder", utf8(std::filesystem::current_path().wstring()));
+    appendKeyValue(record, "command", xml::toUtf8(GetCommandLineW()));
+    appendKeyValue(record, "folder", xml::toUtf8(std::filesystem::current_path().wstring()));
 
     const std::string key = valueOf(readKeyValues(besideModule(nullptr, L"behaviour.txt")), "configure");
     const DWORD configured = 0;
     if (key.empty()) return 0;
-    return RegSetKeyValueW(HKEY_LOCAL_MACHINE, wide(key).c_str(), L"FirstRun", REG_DWORD, &configured,
+    return RegSetKeyValueW(HKEY_LOCAL_MACHINE, xml::fromUtf8(key).c_str(), L"FirstRun", REG_DWORD, &configured,
                            sizeof configured) == ERROR_SUCCESS ? 0 : 1;
 }

@@ -1,8 +1,13 @@
 // The game module of the host tests and of the crash tests. Each test chooses its behaviour in
 // "behaviour.txt" beside it; it writes what the host hands over, and what it sees from inside the
 // host's process, into "record.txt" beside it. "event" lines give the order in which objects are
-// made and ended. "crash=STEP" crashes the process at that step (crash_steps.h).
+// made and ended. "crash=STEP" crashes the process at that step:
+//   "dll_main": in DllMain, while the host loads the module
+//   "info": in createApplicationInfo, before the host knows the user folder
+//   "loader_lock", "heap_lock": there too, holding the loader lock or the process heap's lock
+//   "run": in run, once the host has moved the report into the user folder
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -11,7 +16,9 @@
 
 #include "boundary/csafe_string.h"
 #include "boundary/game_module.h"
-#include "crash_steps.h"
+#include "crash/lock_loader.h"
+#include "host/first_run.h"
+#include "host/window.h"
 #include "key_value_file.h"
 #include "support/recorded.h"
 
@@ -19,11 +26,12 @@ namespace {
 
 HMODULE self;
 KeyValues behaviour;
+std::wstring crashStep;
+int* volatile nowhere = nullptr;  // volatile: the compiler may not turn the write into a trap
 
 std::string ask(const char* key) { return valueOf(behaviour, key); }
-void record(const std::string& key, const std::string& value) {
-    appendKeyValue(besideModule(self, L"record.txt"), key, value);
-}
+std::wstring askWide(const char* key) { return xml::fromUtf8(ask(key)); }
+void record(const std::string& key, const std::string& value) { appendKeyValue(besideModule(self, L"record.txt"), key, value); }
 void event(const std::string& name) { record("event", name); }
 
 std::string format(const char* pattern, long a, long b = 0, long c = 0, long d = 0) {
@@ -36,8 +44,37 @@ std::string nameOf(IXmlReaderNode* node) {
     std::wstring name = L"null";
     CSafeStringW out(name);
     if (node) node->getName(&out);
-    return utf8(name);
+    return xml::toUtf8(name);
 }
+
+}  // namespace
+
+// Built without optimisation, so that the report sees these frames and their locals as written.
+#if defined(__clang__)
+#define UNOPTIMISED __attribute__((optnone, noinline))
+#else
+#define UNOPTIMISED __attribute__((optimize("O0"), noinline))
+#endif
+
+UNOPTIMISED void crashInDllMain() {
+    if (crashStep == L"dll_main") *nowhere = 6;
+}
+
+UNOPTIMISED void crashInApplicationInfo(const WideChar* infoPath) {
+    const std::wstring step = crashStep;
+    if (step == L"info" && infoPath) *nowhere = 4;
+    if (step == L"loader_lock") {  // as code that the loader runs holds it
+        lockLoader();
+        *nowhere = 5;
+    }
+    if (step == L"heap_lock" && HeapLock(GetProcessHeap())) *nowhere = 7;
+}
+
+UNOPTIMISED void crashInRun() {
+    if (crashStep == L"run") *nowhere = 3;
+}
+
+namespace {
 
 // Every object handed to the host records when it is made and when the host releases it.
 template <class Interface, class Self>
@@ -61,18 +98,15 @@ public:
     }
 };
 
-// The executable's exports, reached the way other code inside the process reaches them, with
-// the plain C calling convention they are exported with.
+// The executable's exports, reached the way other code inside the process reaches them.
 template <class Function>
 Function* hostExport(const char* name) {
     return reinterpret_cast<Function*>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(nullptr), name)));
 }
 
-std::string startConfigUtil(const std::wstring& folder) {
-    auto* start = hostExport<HANDLE __cdecl(const wchar_t*, bool)>("?startConfigUtil@@YAPAXPB_W_N@Z");
-    const HANDLE process = start ? start(folder.c_str(), false) : nullptr;
-    if (process == INVALID_HANDLE_VALUE) return "invalid";
-    if (!process) return start ? "null" : "missing";
+// What became of the process that startConfigUtil gave.
+std::string startedUtility(HANDLE process) {
+    if (!process || process == INVALID_HANDLE_VALUE) return process ? "invalid" : "null";
     DWORD code = 0;
     const bool ended = WaitForSingleObject(process, 10000) == WAIT_OBJECT_0 && GetExitCodeProcess(process, &code);
     CloseHandle(process);
@@ -81,17 +115,19 @@ std::string startConfigUtil(const std::wstring& folder) {
 
 // One "call=FUNCTION ARGUMENT" line: records "FUNCTION ARGUMENT" with what the export gave.
 void callExport(const std::string& call, const std::wstring& moduleFolder) {
-    const std::string function = call.substr(0, call.find(' '));
-    const std::string argument = call.size() > function.size() ? call.substr(function.size() + 1) : "";
+    const std::size_t space = std::min(call.find(' '), call.size());
+    const std::string function = call.substr(0, space);
+    const std::wstring argument = xml::fromUtf8(call.substr(std::min(space + 1, call.size())));
     std::string result = "missing";
     if (function == "MyRegisterClass") {
-        if (auto* registerClass = hostExport<ATOM __cdecl(HINSTANCE)>("?MyRegisterClass@@YAGPAUHINSTANCE__@@@Z"))
-            result = registerClass(argument == "module" ? self : GetModuleHandleW(nullptr)) ? "atom" : "0";
+        if (auto* exported = hostExport<decltype(MyRegisterClass)>("?MyRegisterClass@@YAGPAUHINSTANCE__@@@Z"))
+            result = exported(argument == L"module" ? self : GetModuleHandleW(nullptr)) ? "atom" : "0";
     } else if (function == "isFirstRun") {
-        if (auto* isFirstRun = hostExport<bool __cdecl(const wchar_t*)>("?isFirstRun@@YA_NPB_W@Z"))
-            result = isFirstRun(wide(argument).c_str()) ? "1" : "0";
+        if (auto* exported = hostExport<decltype(isFirstRun)>("?isFirstRun@@YA_NPB_W@Z"))
+            result = exported(argument.c_str()) ? "1" : "0";
     } else if (function == "startConfigUtil") {
-        result = startConfigUtil(moduleFolder + wide(argument));
+        if (auto* exported = hostExport<decltype(startConfigUtil)>("?startConfigUtil@@YAPAXPB_W_N@Z"))
+            result = startedUtility(exported((moduleFolder + argument).c_str(), false));
     }
     record(call, result);
 }
@@ -102,13 +138,13 @@ public:
     IGameLog* getLog() override { return &log; }
 
     IGameRun* run(const WideChar* initialScript, IXmlReaderNode* gameRoot, ISafeStringW* error) override {
-        record("run.script", initialScript ? utf8(initialScript) : "null");
+        record("run.script", initialScript ? xml::toUtf8(initialScript) : "null");
         record("run.root", nameOf(gameRoot));
         recordCursor();
         if (ask("wait") == "1") waitForStop();
         crashInRun();
         if (ask("run") != "null") return new TestResult;
-        error->assignString(wide(ask("run.error")).c_str());
+        error->assignString(askWide("run.error").c_str());
         return nullptr;
     }
 
@@ -151,7 +187,7 @@ public:
 
 private:
     static bool give(const char* key, ISafeStringW* out) {
-        out->assignString(wide(ask(key)).c_str());
+        out->assignString(askWide(key).c_str());
         return true;
     }
 };
@@ -171,7 +207,7 @@ public:
 
     IApplicationInfo* createApplicationInfo(const WideChar* infoPath, int reserved) override {
         crashInApplicationInfo(infoPath);
-        record("info.path", utf8(infoPath));
+        record("info.path", xml::toUtf8(infoPath));
         record("info.reserved", format("%ld", reserved));
         if (ask("info") == "null") return nullptr;
         return info = new TestInfo;
@@ -179,19 +215,19 @@ public:
 
     IGameModule* createGameModule(IXmlReader* config, const WideChar* moduleFolder, int reserved, WindowHandle window,
                                   bool fullScreen, IApplicationInfo* givenInfo, ISafeStringW* error) override {
-        record("create.folder", utf8(moduleFolder));
+        record("create.folder", xml::toUtf8(moduleFolder));
         record("create.reserved", format("%ld", reserved));
         record("create.fullscreen", fullScreen ? "1" : "0");
         record("create.info", givenInfo == info ? "same" : "other");
         record("create.config", outline(config));
         wchar_t text[256] = {};
         GetWindowTextW(window, text, 256);
-        record("create.text", utf8(text));
+        record("create.text", xml::toUtf8(text));
         record("create.style", format("%08lX", GetWindowLongW(window, GWL_STYLE)));
         record("create.exstyle", format("%08lX", GetWindowLongW(window, GWL_EXSTYLE)));
         for (const std::string& call : valuesOf(behaviour, "call")) callExport(call, moduleFolder);
         if (ask("create") != "null") return new TestModule(window);
-        error->assignString(wide(ask("create.error")).c_str());
+        error->assignString(askWide("create.error").c_str());
         return nullptr;
     }
 
@@ -205,7 +241,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
     if (reason == DLL_PROCESS_ATTACH) {
         self = instance;
         behaviour = readKeyValues(besideModule(self, L"behaviour.txt"));
-        crashStep = wide(ask("crash"));
+        crashStep = askWide("crash");
         crashInDllMain();
         event("loaded");
     } else if (reason == DLL_PROCESS_DETACH) {
