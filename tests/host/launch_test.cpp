@@ -14,17 +14,12 @@
 
 namespace {
 
-// What the fake system and module do; each test changes one thing.
+// What the fake system and module do; each row changes one thing. The utility, when it runs,
+// configures the game; the run's exit code is 7.
 struct Script {
-    bool library = true, factory = true, info = true, firstRun = false, configStarts = true, waitWorks = true;
-    bool configuredAfterUtility = true, commonData = true, documents = true, window = true, module = true;
-    bool runResult = true, log = true;
-    host::GameRunning runningFlag = host::GameRunning::checked;  // as the entry left it
-    const char* config = "<Config><Script><Init name='intro'/></Script></Config>";
-    const char* game = "<Game/>";
+    bool firstRun = false, waitWorks = true, commonData = true, documents = true, window = true, log = true;
     bool pathTooLong = false;
-    std::wstring moduleError, runError;
-    int exitCode = 7;
+    host::GameRunning runningFlag = host::GameRunning::checked;  // as the entry left it
 };
 
 Script script;
@@ -37,7 +32,7 @@ using Object = Recorded<Interface, Self, note>;
 
 struct Run final : Object<IGameRun, Run> {
     Run() : Recorded("run") {}
-    int getExitCode() override { return script.exitCode; }
+    int getExitCode() override { return 7; }
 };
 // Lent by the module, never released.
 struct Log final : IGameLog {
@@ -49,10 +44,9 @@ struct Log final : IGameLog {
 struct Module final : Object<IGameModule, Module> {
     Module() : Recorded("module") {}
     IGameLog* getLog() override { return script.log ? &log : nullptr; }
-    IGameRun* run(const WideChar* name, IXmlReaderNode*, ISafeStringW* error) override {
+    IGameRun* run(const WideChar* name, IXmlReaderNode*, ISafeStringW*) override {
         note("run " + std::string(name, name + std::char_traits<wchar_t>::length(name)));
-        error->assignString(script.runError.c_str());
-        return script.runResult ? new Run : nullptr;
+        return new Run;
     }
     Log log;
 };
@@ -64,12 +58,11 @@ struct Info final : Object<IApplicationInfo, Info> {
 };
 struct Factory final : Object<IGameModuleFactory, Factory> {
     Factory() : Recorded("factory") {}
-    IApplicationInfo* createApplicationInfo(const WideChar*, int) override { return script.info ? new Info : nullptr; }
+    IApplicationInfo* createApplicationInfo(const WideChar*, int) override { return new Info; }
     IGameModule* createGameModule(IXmlReader*, const WideChar*, int, WindowHandle, bool fullScreen, IApplicationInfo*,
-                                  ISafeStringW* error) override {
+                                  ISafeStringW*) override {
         note(fullScreen ? "create module full screen" : "create module windowed");
-        error->assignString(script.moduleError.c_str());
-        return script.module ? new Module : nullptr;
+        return new Module;
     }
 };
 // A real parsed document that notes its destruction.
@@ -92,14 +85,14 @@ struct Fake final : host::LaunchSystem {
         return L"C:\\game\\bin";
     }
     std::wstring fullPath(const std::wstring& path) override { return path; }
-    HMODULE loadModuleLibrary() override { return script.library ? reinterpret_cast<HMODULE>(this) : nullptr; }
-    IGameModuleFactory* createFactory(HMODULE) override { return script.factory ? new Factory : nullptr; }
+    HMODULE loadModuleLibrary() override { return reinterpret_cast<HMODULE>(this); }
+    IGameModuleFactory* createFactory(HMODULE) override { return new Factory; }
     void freeModuleLibrary(HMODULE) override { note("free library"); }
-    bool isFirstRun(const std::wstring&) override { return script.firstRun && !(utilityRan && script.configuredAfterUtility); }
+    bool isFirstRun(const std::wstring&) override { return script.firstRun && !utilityRan; }
     win::ScopedKernelHandle startConfigUtil(const std::wstring&) override {
         note("start utility");
         utilityRan = true;
-        return win::ScopedKernelHandle(script.configStarts ? CreateEventW(nullptr, TRUE, TRUE, nullptr) : nullptr);
+        return win::ScopedKernelHandle(CreateEventW(nullptr, TRUE, TRUE, nullptr));
     }
     bool waitForProcess(HANDLE) override { return script.waitWorks; }
     std::optional<std::wstring> commonAppDataFolder() override { return script.commonData ? std::optional(std::wstring(L"C:\\all")) : std::nullopt; }
@@ -107,7 +100,8 @@ struct Fake final : host::LaunchSystem {
     void setCrashReportPaths(const std::wstring&, const std::wstring&) override { note("crash paths"); }
     IXmlReader* loadDocument(const std::wstring&, const std::wstring&, const std::wstring&, const wchar_t* name) override {
         const bool config = std::wstring(name) == L"config.xml";
-        return new Document(config ? script.config : script.game, config ? "config" : "game");
+        return new Document(config ? "<Config><Script><Init name='intro'/></Script></Config>" : "<Game/>",
+                            config ? "config" : "game");
     }
     int createGameWindow(bool) override { return script.window; }
     WindowHandle mainWindow() override { return nullptr; }
