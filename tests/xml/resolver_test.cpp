@@ -274,6 +274,13 @@ TEST_F(Resolver, ReferenceExpansionIsBoundedPerLoad) {
     // Exactly a million copies, of 2002 parsed nodes: the threshold alone lets them in.
     CXmlParser aMillion((wide + "</w>").c_str(), &resolver, nullptr);
     EXPECT_EQ(aMillion.getRoot()->getChildCount(), 1000000u);
+    // Beyond, copies load while they are at most a hundred times the nodes parsed before them:
+    // 1,500,000 copies after more than 15,000.
+    std::string many = "<w>";
+    for (int i = 0; i < 14000; ++i) many += "<y/>";
+    for (int i = 0; i < 1500; ++i) many += "<refer filename='leaf.xml'/>";
+    CXmlParser beyondAMillion((many + "</w>").c_str(), &resolver, nullptr);
+    EXPECT_EQ(beyondAMillion.getRoot()->getChildCount(), 1514000u);
     // f3's ninth reference makes the millionth copy: each brings in the 10^5 nodes below f4's root.
     EXPECT_EQ(parse(tenTimes("f2.xml")),
               "!can't resolve reference in \"<source>\" at row: 2, column: 1, reason:\n"
