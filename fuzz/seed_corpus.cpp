@@ -1,5 +1,5 @@
 // Writes the generated part of the fuzzers' seed corpus into a folder: small documents of
-// each shape from the benchmark's generator, and for the references target the same
+// each shape from the benchmark's generator, and for the one_pass target the same
 // documents joined with the ones they refer to (zero bytes between documents).
 #include <cstdio>
 #include <fstream>
