@@ -1,10 +1,12 @@
 #include "support/trace.h"
 
 #include <exception>
+#include <memory>
 
 #include <gtest/gtest.h>
 
 #include "boundary/csafe_string.h"
+#include "xml/parser.h"
 #include "xml/reader/reader.h"
 #include "xml/utf.h"
 
@@ -88,6 +90,22 @@ std::string nodes(IXmlReaderNode& node) {
     out.retarget(name);
     node.getName(&out);
     return text + " </" + xml::toUtf8(name) + ">";
+}
+
+std::string load(const std::string& document, IXmlResolver* resolver, const WideChar* name) {
+    const auto outcome = [&](auto load) {
+        try {
+            return nodes(*load()->getRoot());
+        } catch (const std::exception& error) {
+            return std::string("!") + error.what();
+        }
+    };
+    const std::string onePass =
+        outcome([&] { return std::make_unique<CXmlParser>(document.c_str(), resolver, name); });
+    EXPECT_EQ(onePass, outcome([&] {
+                  return std::make_unique<CXmlParser>(CXmlParser::TwoStages{}, document.c_str(), resolver, name);
+              })) << "the one-pass load and the two stages differ over " << document;
+    return onePass;
 }
 
 std::string model(const std::string& document, Options options) {

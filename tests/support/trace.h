@@ -3,6 +3,7 @@
 #include <string>
 
 #include "boundary/xml_reader.h"
+#include "boundary/xml_resolver.h"
 #include "xml/model.h"
 
 // Compact texts of what the reader and the document builder produce, for table-driven tests.
@@ -28,5 +29,9 @@ std::string dump(const xml::CXmlNode& node, Options options = {});
 
 // A node access tree the same way, with its text: `<name "text" attr="value"> child </name>`.
 std::string nodes(IXmlReaderNode& node);
+
+// CXmlParser's load of `document` as nodes(), or "!" and the error. Loads both in one pass and in
+// the two stages it stands for, and reports any difference between them as a test failure.
+std::string load(const std::string& document, IXmlResolver* resolver = nullptr, const WideChar* name = nullptr);
 
 }  // namespace trace

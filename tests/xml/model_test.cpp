@@ -18,18 +18,6 @@ std::unique_ptr<CXmlNodeElement> parseRoot(const std::string& text) {
     return std::move(document.root);
 }
 
-TEST(Model, KindsAndDowncasts) {
-    CXmlNodeElement element(W("e"));
-    CXmlNodeText text(W("t"));
-    const CXmlNode& e = element;
-    const CXmlNode& t = text;
-    EXPECT_EQ(std::vector<int>({e.kind(), t.kind()}), std::vector<int>({1, 0}));
-    EXPECT_EQ(e.asElement(), &element);
-    EXPECT_EQ(e.asText(), nullptr);
-    EXPECT_EQ(t.asText(), &text);
-    EXPECT_EQ(t.asElement(), nullptr);
-}
-
 TEST(Model, AttributeLookupIsExactAndFindsTheFirst) {
     auto element = parseRoot("<e name='first' Name='other case' name='second'/>");
     ASSERT_EQ(element->attributes.size(), 3u);
@@ -53,12 +41,7 @@ TEST(Model, ChildrenAreAppendedWithTheirParentAndNullIsRefused) {
     EXPECT_EQ(&element.children[1], second);
     EXPECT_EQ(first->parent, &element);
     EXPECT_EQ(second->parent, &element);
-    try {
-        element.addChild(nullptr);
-        ADD_FAILURE() << "a null child was accepted";
-    } catch (const boost::bad_pointer& error) {
-        EXPECT_STREQ(error.what(), "Null pointer in 'push_back()'");
-    }
+    EXPECT_THROW(element.addChild(nullptr), boost::bad_pointer);
     EXPECT_EQ(element.childCount(), 2u);
 }
 

@@ -22,19 +22,12 @@ std::unique_ptr<CXmlParser> parse(const std::string& text) {
     return std::make_unique<CXmlParser>(text.c_str(), nullptr, W("test.xml").c_str());
 }
 
-std::string nameOf(IXmlReaderNode* node) {
-    WideString name;
-    CSafeStringW out(name);
-    node->getName(&out);
-    return xml::toUtf8(name);
-}
-
 TEST(Node, TextIsTheFirstChildsAndLaterTextsAreDropped) {
     auto parser = parse("<a>first<b/>second<c>inner</c>third</a>");
     IXmlReaderNode* root = parser->getRoot();
     EXPECT_EQ(WideString(root->getText()), W("first"));
     ASSERT_EQ(root->getChildCount(), 2u);
-    EXPECT_EQ(nameOf(root->getChild(0)), "b");
+    EXPECT_TRUE(root->getChild(0)->isName(W("b").c_str()));
     EXPECT_EQ(WideString(root->getChild(1)->getText()), W("inner"));
     EXPECT_TRUE(root->isName(W("a").c_str()));
     EXPECT_FALSE(root->isName(W("A").c_str()));
@@ -182,34 +175,12 @@ TEST(Parser, OnePassAgreesWithTheTwoStages) {
         "<a x='1' y='&amp;' z='2' >t<b p='1'\n q='2' r='&lt;'\t/><c\t/><d x='1'\n/></a>",
         "<a><b x='1'/ ></a>", "<a x='1'/", "<a x='1' y='2'", "<a x='1'>",
     };
-    const auto outcome = [](auto load) {
-        try {
-            return trace::nodes(*load()->getRoot());
-        } catch (const std::exception& error) {
-            return std::string("!") + error.what();
-        }
-    };
-    for (const char* document : documents) {
-        EXPECT_EQ(outcome([&] { return std::make_unique<CXmlParser>(document, nullptr, nullptr); }),
-                  outcome([&] { return std::make_unique<CXmlParser>(CXmlParser::TwoStages{}, document, nullptr, nullptr); }))
-            << document;
-    }
+    for (const char* document : documents) trace::load(document);  // compares the two loads
 }
 
 TEST(Parser, InterfacesErrorsAndLifetime) {
-    const struct { const char* text; const char* error; } failures[] = {
-        {"<?xml version=\"1.0\"?>", "malformed Xml document"},
-        {"<a>", "no ending tag found for element at row: 1, column: 1 at row: 1, column: 1"},
-        {"", "unexpected end-of-file at row: 1, column: 1"},
-    };
-    for (const auto& f : failures) {
-        try {
-            CXmlParser parser(f.text, nullptr, nullptr);
-            ADD_FAILURE() << "parsed: " << f.text;
-        } catch (const gen_exception& error) {
-            EXPECT_STREQ(error.what(), f.error);
-        }
-    }
+    EXPECT_EQ(trace::load("<?xml version=\"1.0\"?>"), "!malformed Xml document");
+    EXPECT_EQ(trace::load("<a>"), "!no ending tag found for element at row: 1, column: 1 at row: 1, column: 1");
     EXPECT_THROW(CXmlParser("", nullptr, nullptr), xml::parse_error);
     EXPECT_THROW(CXmlParser("<?xml version=\"1.0\"?>", nullptr, nullptr), CXmlParser::InitError);
 

@@ -173,17 +173,8 @@ TEST(ValuesColor, NumbersNamesAndHexadecimalForms) {
                                  "\xC5\xB2" "ed", "\xC4\xA3" "FF"}, Color{7, 7, 7});
 }
 
-TEST(ValuesColor, NameReadsHexadecimalAsStrtoulDoes) {
-    Color out{};
-    ASSERT_TRUE(colorNameToColor("#0001FF", out));
-    EXPECT_EQ(bits(out.green), 0x3B808081u);  // one byte step is the float nearest to 1/255
-    EXPECT_EQ(out.blue, 1.0f);
-    ASSERT_TRUE(colorNameToColor("#-1", out));  // strtoul negates: every bit set
-    EXPECT_EQ(out, (Color{1, 1, 1}));
-    for (const char* name : {"#\n", "#0x", "#-"}) EXPECT_FALSE(colorNameToColor(name, out)) << name;
-}
-
-TEST(ValuesColorNames, KnownValuesAndAbsentSpellings) {
+// Names are looked up as they are written; "#" reads hexadecimal as strtoul does.
+TEST(ValuesColorNames, KnownValuesAbsentSpellingsAndHexadecimal) {
     const struct { const char* name; std::uint32_t rgb; } known[] = {
         {"aliceblue", 0xF0F8FF}, {"antiquewhite", 0xFAEBD7}, {"darkslategray", 0x2F4F4F}, {"gray", 0x808080},
         {"green", 0x008000}, {"lightgoldenrodyellow", 0xFAFAD2}, {"lightgrey", 0xD3D3D3}, {"lime", 0x00FF00},
@@ -201,6 +192,13 @@ TEST(ValuesColorNames, KnownValuesAndAbsentSpellings) {
         EXPECT_FALSE(colorNameToColor(absent, out)) << absent;
         EXPECT_EQ(out, (Color{7, 7, 7})) << absent;
     }
+    Color out{};
+    ASSERT_TRUE(colorNameToColor("#0001FF", out));
+    EXPECT_EQ(bits(out.green), 0x3B808081u);  // one byte step is the float nearest to 1/255
+    EXPECT_EQ(out.blue, 1.0f);
+    ASSERT_TRUE(colorNameToColor("#-1", out));  // strtoul negates: every bit set
+    EXPECT_EQ(out, (Color{1, 1, 1}));
+    for (const char* name : {"#\n", "#0x", "#-"}) EXPECT_FALSE(colorNameToColor(name, out)) << name;
 }
 
 TEST(Values7Bit, CopiesOneToOneHundredTwentySixOnly) {

@@ -94,7 +94,6 @@ TEST(Writer, LegacyFailureLeavesWhatCameBefore) {
     EXPECT_EQ(written(*utf8->root, *utf8), "<a>!Invalid UTF-16");
 }
 
-// A stream whose flushes fail: the writer neither stops nor throws; the stream records it.
 // The encoder takes text without surrogates itself and the rest through UTF8-CPP: both must
 // give that library's bytes and exceptions.
 TEST(Writer, Utf8EncodingAgreesWithUtf8Cpp) {
@@ -102,23 +101,24 @@ TEST(Writer, Utf8EncodingAgreesWithUtf8Cpp) {
         {},      {'p', 'l', 'a', 'i', 'n'}, {0xE9, 't', 0x7FF, 0x800}, {0xFFFF, 0xE000, 0xD7FF},
         {'a', 0xD83D, 0xDE00, 'b'},        {0xD800},                  {'x', 0xDC00},
         {0xD800, 'x'},                     {0xE9, 0xDBFF}};
+    const auto encoded = [](auto encode) {
+        try {
+            return encode();
+        } catch (const utf8::invalid_utf16& error) {
+            return "!" + std::to_string(error.utf16_word());
+        }
+    };
     for (const std::vector<unsigned>& units : texts) {
         const WideString wide(units.begin(), units.end());
-        std::string expected, actual;
-        try {
-            utf8::utf16to8(wide.begin(), wide.end(), std::back_inserter(expected));
-        } catch (const utf8::invalid_utf16& error) {
-            expected = "!" + std::to_string(error.utf16_word());
-        }
-        try {
-            actual = toUtf8(wide);
-        } catch (const utf8::invalid_utf16& error) {
-            actual = "!" + std::to_string(error.utf16_word());
-        }
-        EXPECT_EQ(actual, expected) << testing::PrintToString(wide);
+        EXPECT_EQ(encoded([&] { return toUtf8(wide); }), encoded([&] {
+                      std::string bytes;
+                      utf8::utf16to8(wide.begin(), wide.end(), std::back_inserter(bytes));
+                      return bytes;
+                  })) << testing::PrintToString(wide);
     }
 }
 
+// A stream whose flushes fail: the writer neither stops nor throws; the stream records it.
 TEST(Writer, StreamFailuresStayInTheStream) {
     struct FailingFlush : std::stringbuf {
         int sync() override { return -1; }
