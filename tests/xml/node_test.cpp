@@ -39,7 +39,7 @@ TEST(Node, TextIsTheFirstChildsAndLaterTextsAreDropped) {
 }
 
 TEST(Node, ChildSearchOrderAndCaseFolding) {
-    auto parser = parse("<r><Item i='0'/><x/><item i='1'/><Item i='2'/><ITEM i='3'/><Itemx/><a_1/></r>");
+    auto parser = parse("<r><Item i='0'/><x/><item i='1'/><Item i='2'/><ITEM i='3'/><Itemx/><az_1/></r>");
     IXmlReaderNode* r = parser->getRoot();
     const auto walk = [r](const char* name, bool caseSensitive) {
         std::vector<int> found;
@@ -48,7 +48,7 @@ TEST(Node, ChildSearchOrderAndCaseFolding) {
     };
     EXPECT_EQ(walk("item", false), (std::vector<int>{0, 2, 3, 4}));
     EXPECT_EQ(walk("Item", true), (std::vector<int>{0, 3}));
-    EXPECT_EQ(walk("A_1", false), std::vector<int>{6});
+    EXPECT_EQ(walk("AZ_1", false), std::vector<int>{6});
     EXPECT_EQ(r->countChildren(W("Item").c_str()), 2u);
     EXPECT_EQ(r->findChild(W("item").c_str(), false), r->getChild(0));
     EXPECT_EQ(r->findChild(W("item").c_str(), true), r->getChild(2));
@@ -164,7 +164,7 @@ TEST(Parser, OnePassAgreesWithTheTwoStages) {
         "<a>\t<b c='1'd='2'/></a>",
         "\xEF\xBB\xBF<a v='&lt;'>a&gt;b c<b/></a>x",
         // Multi-byte characters in values and texts, then an error on the same line.
-        "\xEF\xBB\xBF<a v='\xC3\xA9\xE2\x82\xAC' w=\"x \xD0\x94\"><b>\xD0\x94\xD0\xBE \xC3\xA9 </b><c></d></a>",
+        "\xEF\xBB\xBF<a v='\xC3\xA9\xE0\xA4\x85' w=\"x \xD0\x94\"><b>\xD0\x94\xD0\xBE \xC3\xA9 </b><c></d></a>",
         // Overlong forms (of "<" too), surrogates, U+FFFF, four bytes, cut sequences.
         "\xEF\xBB\xBF<a v='\xC0\xBC' w='\xE0\x80\xBC\xED\xA0\x80'>\xE0\xA0\x80\xEF\xBF\xBF<b/>x\xC0\xBCy</a>",
         "\xEF\xBB\xBF<a v='\xF0\x9F\x98\x80'/>", "\xEF\xBB\xBF<a>\xF0\x9F\x98\x80</a>",
