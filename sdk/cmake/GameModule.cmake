@@ -14,7 +14,10 @@
 if(NOT TARGET gamehost::boundary)
   get_filename_component(_gamehost_sdk ${CMAKE_CURRENT_LIST_DIR}/.. ABSOLUTE)
   add_library(gamehost::boundary INTERFACE IMPORTED)
-  set_target_properties(gamehost::boundary PROPERTIES INTERFACE_INCLUDE_DIRECTORIES ${_gamehost_sdk}/include)
+  # The headers use C++17 (string views among others): a module's project need not say so itself.
+  set_target_properties(gamehost::boundary PROPERTIES
+    INTERFACE_INCLUDE_DIRECTORIES ${_gamehost_sdk}/include
+    INTERFACE_COMPILE_FEATURES cxx_std_17)
   add_library(gamehost::xml STATIC IMPORTED)
   set_target_properties(gamehost::xml PROPERTIES
     IMPORTED_LOCATION ${_gamehost_sdk}/lib/libgamehost_xml.a
