@@ -88,8 +88,15 @@ protected:
 };
 
 // The module's one export: `extern "C" IGameModuleFactory* __stdcall createFactory()`, which
-// MSVC exports under this decorated name (see sdk/README.md for mingw).
+// MSVC exports under this decorated name (see sdk/README.md for mingw). x64 decorates nothing:
+// there the plain name comes first, and the x86 spelling is still taken after it.
+#if defined(_WIN64)
+inline constexpr const char* kCreateFactoryExport = "createFactory";
+inline constexpr const char* kCreateFactoryExportFallback = "_createFactory@0";
+#else
 inline constexpr const char* kCreateFactoryExport = "_createFactory@0";
+inline constexpr const char* kCreateFactoryExportFallback = nullptr;
+#endif
 
 #if defined(_WIN32)
 using CreateFactoryFunction = IGameModuleFactory* (__stdcall*)();

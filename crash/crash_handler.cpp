@@ -6,6 +6,7 @@
 #include <exception>
 
 #include "crash/crash_state.h"
+#include "crash/machine.h"
 #include "crash/report_files.h"
 #include "crash/report_watch.h"
 #include "win/module_paths.h"
@@ -148,7 +149,7 @@ __attribute__((noinline)) void reportFatalExit() {
     RtlCaptureContext(&context);
     EXCEPTION_RECORD record{};
     record.ExceptionCode = kFatalAppExit;
-    record.ExceptionAddress = reinterpret_cast<void*>(static_cast<DWORD_PTR>(context.Eip));
+    record.ExceptionAddress = reinterpret_cast<void*>(static_cast<DWORD_PTR>(crash::instructionPointer(context)));
     EXCEPTION_POINTERS pointers{&record, &context};
     CrashHandler::crashFilter(&pointers);
 }

@@ -8,6 +8,7 @@
 #include <initializer_list>
 
 #include "crash/crash_state.h"
+#include "crash/machine.h"
 #include "crash/report_watch.h"
 #include "crash/report_parts.h"
 #include "crash/symbol_lines.h"
@@ -97,10 +98,21 @@ BOOL CALLBACK writeModuleLine(PCSTR name, DWORD64 base, PVOID) {
 
 void writeRegisters(const CONTEXT& c) {
     reportPrintf("\r\nRegisters:\r\n");
+#if defined(_WIN64)
+    const struct { const char* name; DWORD64 value; } general[] = {
+        {"RAX", c.Rax}, {"RBX", c.Rbx}, {"RCX", c.Rcx}, {"RDX", c.Rdx}, {"RSI", c.Rsi}, {"RDI", c.Rdi},
+        {"R8", c.R8},   {"R9", c.R9},   {"R10", c.R10}, {"R11", c.R11}, {"R12", c.R12}, {"R13", c.R13},
+        {"R14", c.R14}, {"R15", c.R15},
+    };
+    for (const auto& r : general) reportPrintf("%s:%016I64X\r\n", r.name, r.value);
+    reportPrintf("CS:RIP:%04X:%016I64X\r\n", c.SegCs, c.Rip);
+    reportPrintf("SS:RSP:%04X:%016I64X  RBP:%016I64X\r\n", c.SegSs, c.Rsp, c.Rbp);
+#else
     reportPrintf("EAX:%08X\r\nEBX:%08X\r\nECX:%08X\r\nEDX:%08X\r\nESI:%08X\r\nEDI:%08X\r\n", c.Eax, c.Ebx, c.Ecx, c.Edx,
                  c.Esi, c.Edi);
     reportPrintf("CS:EIP:%04X:%08X\r\n", c.SegCs, c.Eip);
     reportPrintf("SS:ESP:%04X:%08X  EBP:%08X\r\n", c.SegSs, c.Esp, c.Ebp);
+#endif
     reportPrintf("DS:%04X  ES:%04X  FS:%04X  GS:%04X\r\n", c.SegDs, c.SegEs, c.SegFs, c.SegGs);
     reportPrintf("Flags:%08X\r\n", c.EFlags);
 }
@@ -108,13 +120,17 @@ void writeRegisters(const CONTEXT& c) {
 void writeCallStack(CONTEXT context, bool withVariables, HANDLE thread) {
     const DbgHelp& dbghelp = state.dbghelp;
     reportPrintf("\r\nCall stack:\r\n");
+#if defined(_WIN64)
+    reportPrintf("Address           Frame             Function            SourceFile\r\n");
+#else
     reportPrintf("Address   Frame     Function            SourceFile\r\n");
+#endif
     STACKFRAME64 frame{};
-    frame.AddrPC.Offset = context.Eip;
+    frame.AddrPC.Offset = instructionPointer(context);
     frame.AddrPC.Mode = AddrModeFlat;
-    frame.AddrFrame.Offset = context.Ebp;
+    frame.AddrFrame.Offset = framePointer(context);
     frame.AddrFrame.Mode = AddrModeFlat;
-    frame.AddrStack.Offset = context.Esp;
+    frame.AddrStack.Offset = stackPointer(context);
     frame.AddrStack.Mode = AddrModeFlat;
     // A walker without unwind information for a function may hand back the same frame again and
     // again, or one below it: the walk ends there, since a caller's frame lies above its callee's.
@@ -122,9 +138,9 @@ void writeCallStack(CONTEXT context, bool withVariables, HANDLE thread) {
     bool first = true;
     DWORD64 previousPc = 0, previousStack = 0;
     for (;;) {
-        if (!dbghelp.StackWalk64(IMAGE_FILE_MACHINE_I386, state.process, thread, &frame, &context, nullptr,
+        if (!dbghelp.StackWalk64(kWalkMachine, state.process, thread, &frame, &context, nullptr,
                                  dbghelp.SymFunctionTableAccess64, dbghelp.SymGetModuleBase64, nullptr) ||
-            frame.AddrFrame.Offset == 0)
+            (kWalkEndsAtFrameZero && frame.AddrFrame.Offset == 0))
             break;
         const bool advanced = frame.AddrStack.Offset > previousStack ||
                               (frame.AddrStack.Offset == previousStack && frame.AddrPC.Offset != previousPc);
@@ -133,7 +149,7 @@ void writeCallStack(CONTEXT context, bool withVariables, HANDLE thread) {
         previousPc = frame.AddrPC.Offset;
         previousStack = frame.AddrStack.Offset;
         const DWORD64 pc = frame.AddrPC.Offset;
-        reportPrintf("%08I64X  %08I64X  ", pc, frame.AddrFrame.Offset);
+        reportPrintf(sizeof(void*) == 8 ? "%016I64X  %016I64X  " : "%08I64X  %08I64X  ", pc, frame.AddrFrame.Offset);
 
         alignas(SYMBOL_INFO) char symbolBuffer[sizeof(SYMBOL_INFO) + 1024];
         auto* symbol = reinterpret_cast<SYMBOL_INFO*>(symbolBuffer);
@@ -161,7 +177,8 @@ void writeCallStack(CONTEXT context, bool withVariables, HANDLE thread) {
             IMAGEHLP_STACK_FRAME scope{};
             scope.InstructionOffset = pc;
             dbghelp.SymSetContext(state.process, &scope, nullptr);
-            dbghelp.SymEnumSymbols(state.process, 0, nullptr, writeSymbolLine, &frame);
+            FrameRegisters registers{frame.AddrFrame.Offset, frame.AddrStack.Offset, framePointer(context)};
+            dbghelp.SymEnumSymbols(state.process, 0, nullptr, writeSymbolLine, &registers);
             reportPrintf("\r\n");
         }
     }

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "crash/crash_state.h"
+#include "crash/machine.h"
 
 namespace crash {
 namespace {
@@ -51,13 +52,13 @@ DWORD baseTypeOf(DWORD64 moduleBase, ULONG id) {
 
 // Text behind a character pointer, when at least its start is readable: quoted, 31 characters
 // at most.
-void appendPointedText(DWORD pointer, DWORD baseType, Line& line) {
+void appendPointedText(DWORD_PTR pointer, DWORD baseType, Line& line) {
     if (baseType == kBasicTypeChar && !IsBadStringPtrA(reinterpret_cast<LPCSTR>(pointer), 32))
         line.append(" = \"%.31s\"", reinterpret_cast<const char*>(pointer));
     else if (baseType == kBasicTypeWChar && !IsBadStringPtrW(reinterpret_cast<LPCWSTR>(pointer), 32))
         line.append(" = \"%.31S\"", reinterpret_cast<const wchar_t*>(pointer));
     else
-        line.append(" = %X", pointer);
+        line.append(" = %I64X", static_cast<DWORD64>(pointer));
 }
 
 void formatValue(DWORD baseType, DWORD_PTR address, ULONG64 length, Line& line) {
@@ -82,7 +83,7 @@ void formatValue(DWORD baseType, DWORD_PTR address, ULONG64 length, Line& line) 
             std::memcpy(&number, bytes, 4);
             return line.append(" = %f", static_cast<double>(number));
         }
-        if (text) return appendPointedText(value, baseType, line);
+        if (text && sizeof(void*) == 4) return appendPointedText(value, baseType, line);
         return line.append(" = %X", value);
     }
     ULONG64 value;
@@ -93,7 +94,7 @@ void formatValue(DWORD baseType, DWORD_PTR address, ULONG64 length, Line& line) 
         return line.append(" = %lf", number);
     }
     if (text) {
-        const auto pointer = static_cast<DWORD>(value);
+        const auto pointer = static_cast<DWORD_PTR>(value);
         if (baseType == kBasicTypeChar ? !IsBadStringPtrA(reinterpret_cast<LPCSTR>(pointer), 32)
                                        : !IsBadStringPtrW(reinterpret_cast<LPCWSTR>(pointer), 32))
             return appendPointedText(pointer, baseType, line);
@@ -138,7 +139,7 @@ bool expandType(DWORD64 moduleBase, ULONG id, int nesting, DWORD_PTR address, Li
 // False for symbols that get no line: functions, values in registers, frame-relative values
 // without a frame, and a PDB's public symbols (the linker's names of functions and data alike,
 // with no type, so no value could be shown; the variables among them come with their own record).
-bool formatSymbol(const SYMBOL_INFO& symbol, const STACKFRAME64* frame, Line& line) {
+bool formatSymbol(const SYMBOL_INFO& symbol, const FrameRegisters* frame, Line& line) {
     if (symbol.Flags & SYMFLAG_PARAMETER) line.append("Parameter ");
     else if (symbol.Flags & SYMFLAG_LOCAL) line.append("Local ");
     if (symbol.Tag == kSymTagFunction || symbol.Tag == kSymTagPublicSymbol) return false;
@@ -146,7 +147,7 @@ bool formatSymbol(const SYMBOL_INFO& symbol, const STACKFRAME64* frame, Line& li
     DWORD_PTR location;
     if (symbol.Flags & SYMFLAG_REGREL) {
         if (!frame) return false;
-        location = static_cast<DWORD>(frame->AddrFrame.Offset + symbol.Address);
+        location = static_cast<DWORD_PTR>(registerValue(symbol.Register, *frame) + symbol.Address);
     } else if (symbol.Flags & SYMFLAG_REGISTER) {
         return false;
     } else {
@@ -161,7 +162,7 @@ bool formatSymbol(const SYMBOL_INFO& symbol, const STACKFRAME64* frame, Line& li
 
 BOOL CALLBACK writeSymbolLine(PSYMBOL_INFO symbol, ULONG, PVOID frame) {
     Line line;
-    const bool produced = formatSymbol(*symbol, static_cast<const STACKFRAME64*>(frame), line);
+    const bool produced = formatSymbol(*symbol, static_cast<const FrameRegisters*>(frame), line);
     if (line.unreadable) reportPrintf("punting on symbol %s\r\n", symbol->Name);
     else if (produced) reportPrintf("\t%s\r\n", line.text);
     return TRUE;

@@ -7,8 +7,8 @@
 // member. A value that cannot be read turns the line into "punting on symbol <name>".
 namespace crash {
 
-// SymEnumSymbols callback; `frame` is the STACKFRAME64 of a call-stack pass, or null for the
-// global pass. Always goes on with the enumeration.
+// SymEnumSymbols callback; `frame` is the FrameRegisters (machine.h) of a call-stack pass, or
+// null for the global pass. Always goes on with the enumeration.
 BOOL CALLBACK writeSymbolLine(PSYMBOL_INFO symbol, ULONG size, PVOID frame);
 
 }  // namespace crash

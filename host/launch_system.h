@@ -60,4 +60,8 @@ int runLaunch(LaunchSystem& system, std::wstring& errorText);
 // The launch against the real system.
 int launchGame(std::wstring& errorText);
 
+// The factory of a loaded module library, from its export under the name this width looks for
+// first, then under the other spelling; null when it has neither or gives none.
+IGameModuleFactory* createFactoryOf(HMODULE library);
+
 }  // namespace host

@@ -31,11 +31,7 @@ public:
     std::wstring fullPath(const std::wstring& path) override { return win::getFullPath(path); }
 
     HMODULE loadModuleLibrary() override { return LoadLibraryA("GameModule.dll"); }
-    IGameModuleFactory* createFactory(HMODULE library) override {
-        const auto create = reinterpret_cast<CreateFactoryFunction>(
-            reinterpret_cast<void*>(GetProcAddress(library, kCreateFactoryExport)));
-        return create ? create() : nullptr;
-    }
+    IGameModuleFactory* createFactory(HMODULE library) override { return createFactoryOf(library); }
     void freeModuleLibrary(HMODULE library) override { FreeLibrary(library); }
 
     bool isFirstRun(const std::wstring& registryPath) override { return ::isFirstRun(registryPath.c_str()); }
@@ -73,6 +69,13 @@ public:
 };
 
 }  // namespace
+
+IGameModuleFactory* createFactoryOf(HMODULE library) {
+    FARPROC found = GetProcAddress(library, kCreateFactoryExport);
+    if (!found && kCreateFactoryExportFallback) found = GetProcAddress(library, kCreateFactoryExportFallback);
+    const auto create = reinterpret_cast<CreateFactoryFunction>(reinterpret_cast<void*>(found));
+    return create ? create() : nullptr;
+}
 
 int launchGame(std::wstring& errorText) {
     Win32LaunchSystem system;

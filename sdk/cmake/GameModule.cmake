@@ -2,9 +2,9 @@
 #
 # Builds a game module, "GameModule.dll", with mingw-w64. The module defines
 #     extern "C" IGameModuleFactory* __stdcall createFactory();
-# and the function exports it under the name the host looks for, "_createFactory@0" (MSVC's
-# decoration of that declaration), through a generated .def file; EXPORTS adds further plain C
-# exports. The runtime is linked statically, so no compiler DLL has to ship with the module.
+# and the function exports it under the name the host looks for, MSVC's decoration of that
+# declaration: "_createFactory@0" on x86, through a generated .def file, and plain "createFactory"
+# on x64, where nothing is decorated; EXPORTS adds further plain C exports. The runtime is linked statically, so no compiler DLL has to ship with the module.
 #
 # Built with clang and lld (the SDK's toolchain file, cmake/mingw32.cmake), the module comes with
 # its PDB, "GameModule.pdb" beside "GameModule.dll", whatever the build type: crash reports on a
@@ -25,9 +25,22 @@ if(NOT TARGET gamehost::boundary)
     INTERFACE_LINK_LIBRARIES "gamehost::boundary;shlwapi")
 endif()
 
+# As in the project: the pure-virtual handler's linker name, with x86's leading underscore.
+if(NOT DEFINED GAMEHOST_PURE_VIRTUAL_SYMBOL)
+  if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(GAMEHOST_PURE_VIRTUAL_SYMBOL __cxa_pure_virtual)
+  else()
+    set(GAMEHOST_PURE_VIRTUAL_SYMBOL ___cxa_pure_virtual)
+  endif()
+endif()
+
 function(gamehost_add_module target)
   cmake_parse_arguments(PARSE_ARGV 1 arg "" "" "SOURCES;EXPORTS")
-  set(exports "EXPORTS\n_createFactory@0 = createFactory@0\n")
+  if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(exports "EXPORTS\ncreateFactory\n")
+  else()
+    set(exports "EXPORTS\n_createFactory@0 = createFactory@0\n")
+  endif()
   foreach(name IN LISTS arg_EXPORTS)
     string(APPEND exports "${name}\n")
   endforeach()
@@ -38,7 +51,7 @@ function(gamehost_add_module target)
   set_target_properties(${target} PROPERTIES PREFIX "" OUTPUT_NAME GameModule)
   # -u: a pure virtual call must reach the runtime's handler (std::terminate), which a static
   # link would otherwise leave out, turning the call into a jump to address 0.
-  target_link_options(${target} PRIVATE -static -Wl,-u,___cxa_pure_virtual)
+  target_link_options(${target} PRIVATE -static -Wl,-u,${GAMEHOST_PURE_VIRTUAL_SYMBOL})
   target_link_libraries(${target} PRIVATE gamehost::boundary)
   if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
     # %_PDB%: the image names its PDB by file name, found beside it rather than at a build path.

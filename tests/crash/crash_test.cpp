@@ -28,6 +28,27 @@ constexpr DWORD kRuntimeAbort = 3;
 // after a report stopped making progress, with room for a loaded machine.
 constexpr DWORD kEndBoundMs = 30000;
 
+// What differs between the widths: an address is 8 hexadecimal digits in a 32-bit process, 16 in a
+// 64-bit one (section offsets keep 8), and so are the registers, the call stack's columns and a
+// pointer's size.
+constexpr bool k64 = sizeof(void*) == 8;
+const std::string kAddress = k64 ? "[0-9A-F]{16}" : "[0-9A-F]{8}";
+const std::string kPointerSize = std::to_string(sizeof(void*));
+// The register lines, each address as wide as the process's.
+std::string registerLines() {
+    const std::vector<std::string> general =
+        k64 ? std::vector<std::string>{"RAX", "RBX", "RCX", "RDX", "RSI", "RDI", "R8", "R9", "R10", "R11", "R12", "R13",
+                                       "R14", "R15"}
+            : std::vector<std::string>{"EAX", "EBX", "ECX", "EDX", "ESI", "EDI"};
+    std::string lines;
+    for (const std::string& name : general) lines += name + ":" + kAddress + "\r\n";
+    const std::string e = k64 ? "R" : "E";
+    return lines + "CS:" + e + "IP:[0-9A-F]{4}:" + kAddress + "\r\nSS:" + e + "SP:[0-9A-F]{4}:" + kAddress + "  " + e +
+           "BP:" + kAddress + "\r\n";
+}
+const std::string kStackHeader = k64 ? "Address           Frame             Function            SourceFile\r\n"
+                                     : "Address   Frame     Function            SourceFile\r\n";
+
 // The images carry PDBs (the product's build) or DWARF (the build for these tests alone). From a
 // PDB, Wine's DbgHelp reads the modules, the first frame's function and line and the globals, but
 // no caller frame and no parameter or local: what lies beyond the first frame is checked in the
@@ -81,21 +102,19 @@ void expectReport(const fs::path& folder, const Patterns& patterns, bool complet
     for (const std::string& pattern : patterns)
         EXPECT_TRUE(pattern.empty() || std::regex_search(report, std::regex(pattern))) << "no match for: " << pattern;
     if (!complete) return;
-    static const char* const parts[] = {
+    static const std::string parts[] = {
         "^//={53}\r\nException time: \\w{3} \\w{3} [ \\d]\\d \\d\\d:\\d\\d:\\d\\d \\d{4}\r\n"
-        "Exception code: [0-9A-F]{8} [^\r\n]*\r\nFault address:  [0-9A-F]{8} [0-9A-F]{2}:[0-9A-F]{8} [^\r\n]*\r\n"
+        "Exception code: [0-9A-F]{8} [^\r\n]*\r\nFault address:  " + kAddress + " [0-9A-F]{2}:[0-9A-F]{8} [^\r\n]*\r\n"
         "\r\nModules:\r\n",
-        "\r\nRegisters:\r\nEAX:[0-9A-F]{8}\r\nEBX:[0-9A-F]{8}\r\nECX:[0-9A-F]{8}\r\nEDX:[0-9A-F]{8}\r\n"
-        "ESI:[0-9A-F]{8}\r\nEDI:[0-9A-F]{8}\r\nCS:EIP:[0-9A-F]{4}:[0-9A-F]{8}\r\n"
-        "SS:ESP:[0-9A-F]{4}:[0-9A-F]{8}  EBP:[0-9A-F]{8}\r\n"
+        "\r\nRegisters:\r\n" + registerLines() +
         "DS:[0-9A-F]{4}  ES:[0-9A-F]{4}  FS:[0-9A-F]{4}  GS:[0-9A-F]{4}\r\n"
-        "Flags:[0-9A-F]{8}\r\n\r\nCall stack:\r\nAddress   Frame     Function            SourceFile\r\n",
+        "Flags:[0-9A-F]{8}\r\n\r\nCall stack:\r\n" + kStackHeader,
         "========================\r\nLocal Variables And Parameters\r\n\r\nCall stack:\r\n",
         "========================\r\nGlobal Variables\r\n",
         "(^|\r\n)\r\n$",
     };
     std::size_t from = 0;
-    for (const char* part : parts) {
+    for (const std::string& part : parts) {
         std::smatch match;
         ASSERT_TRUE(std::regex_search(report.begin() + from, report.end(), match, std::regex(part)))
             << "missing, after offset " << from << ": " << part;
@@ -130,7 +149,7 @@ struct Scenario {
 
 const std::string kViolation = "Exception code: C0000005 ACCESS_VIOLATION\r\n";
 const std::string kFatalExit = "Exception code: 40000015 ";
-const std::string kOwnFault = "Fault address:  [0-9A-F]{8} 01:[0-9A-F]{8} [^\r\n]*crash_scenarios\\.exe\r\n";
+const std::string kOwnFault = "Fault address:  " + kAddress + " 01:[0-9A-F]{8} [^\r\n]*crash_scenarios\\.exe\r\n";
 const std::string kOwnSymbols = std::string("\r\ncrash_scenarios: ") + (kPdb ? "PDB" : "DIA") + " \\[L\\]\r\n";
 const std::string kCutShort = "^//={53}\r\nException time: [^\r\n]+\r\n" + kViolation + kOwnFault +
                               "\r\nReport cut short: no progress for 8 s\r\n$";
@@ -145,14 +164,14 @@ const Patterns kLocals = {
     "\r\n\tLocal 'ratio'@4 = 2\\.500000\r\n",
     "\r\n\tLocal 'weight'@8 = 1\\.250000\r\n",
     "\r\n\tLocal 'where'@16 [^\r\n]*Position\r\n\t\t x = 3\r\n\t\t y = 4\r\n\t\t weight = 0\\.500000\r\n",
-    "\r\n\tLocal 'text'@4 = \"ABCDEFGHIJKLMNOPQRSTUVWXYZ01234\"\r\n",
-    "\r\n\tLocal 'unreadable'@4 = 10\r\n",
+    "\r\n\tLocal 'text'@" + kPointerSize + " = \"ABCDEFGHIJKLMNOPQRSTUVWXYZ01234\"\r\n",
+    "\r\n\tLocal 'unreadable'@" + kPointerSize + " = 10\r\n",
 };
 
 Patterns withLocals(const char* scenario = "access_violation") {
     // A PDB names the global with its namespace.
     Patterns patterns{kViolation, kOwnFault, kOwnSymbols, frame("crashWithLocals"),
-                      std::string("\r\n\t'(`anonymous namespace'::)?currentScenario'@4 = \"") + scenario + "\"\r\n"};
+                      "\r\n\t'(`anonymous namespace'::)?currentScenario'@" + kPointerSize + " = \"" + scenario + "\"\r\n"};
     if (kPdb) return patterns;
     patterns.push_back(frame("main"));
     patterns.insert(patterns.end(), kLocals.begin(), kLocals.end());
@@ -164,7 +183,7 @@ const Patterns kFallback = {kViolation, frame("crashWithLocals")};
 const Scenario kScenarios[] = {
     {"access_violation", Paths::given, kAccessViolation, Left::reportAndDump, withLocals()},
     {"outside_module", Paths::given, kAccessViolation, Left::reportAndDump,
-     {kViolation, "Fault address:  [0-9A-F]{8} 00:00000000 \r\n"}},
+     {kViolation, "Fault address:  " + kAddress + " 00:00000000 \r\n"}},
     {"second_thread", Paths::given, kAccessViolation, Left::reportAndDump, {kViolation, kOwnFault, frame("crashOnWorker")}},
     {"two_threads", Paths::given, kAccessViolation, Left::reportAndDump, {kViolation, kOwnFault, frame("crashTogether")}},
     {"stack_overflow", Paths::given, kStackOverflow, Left::reportAndDump,
@@ -187,7 +206,7 @@ const Scenario kScenarios[] = {
     {"default_paths", Paths::defaults, kAccessViolation, Left::reportAndDump, kFallback},
     // Shipped without its PDB: the report is whole, the frames are sections and offsets.
     {"pdb_missing", Paths::defaultsWithoutPdb, kAccessViolation, Left::reportAndDump,
-     {kViolation, kPdb ? "\r\n[0-9A-F]{8}  [0-9A-F]{8}  0001:[0-9A-F]{8} [^\r\n]*crash_scenarios\\.exe"
+     {kViolation, kPdb ? "\r\n" + kAddress + "  " + kAddress + "  0001:[0-9A-F]{8} [^\r\n]*crash_scenarios\\.exe"
                        : frame("crashWithLocals")}},
 };
 
@@ -267,12 +286,12 @@ struct GameCase {
 
 const std::string kInfoFrame = "crashInApplicationInfo\\+[0-9A-F]+  [^\r\n]*test_module\\.cpp line \\d+\r\n";
 const std::string kInfoLocals =
-    beyondFirstFrame("\r\n\tParameter 'infoPath'@4 = [0-9A-F]+\r\n\tLocal 'step'@\\d+ [^\r\n]*wstring\r\n");
+    beyondFirstFrame("\r\n\tParameter 'infoPath'@" + kPointerSize + " = [0-9A-F]+\r\n\tLocal 'step'@\\d+ [^\r\n]*wstring\r\n");
 const std::string kRunFrame = "crashInRun\\+[0-9A-F]+  [^\r\n]*test_module\\.cpp line \\d+\r\n";
 
 const GameCase kGameCases[] = {
     {"in_run", "run", true, false, Landing::userFolder, kAccessViolation,
-     {kViolation, "Fault address:  [0-9A-F]{8} 01:[0-9A-F]{8} [^\r\n]*GameModule\\.dll\r\n", kRunFrame}},
+     {kViolation, "Fault address:  " + kAddress + " 01:[0-9A-F]{8} [^\r\n]*GameModule\\.dll\r\n", kRunFrame}},
     {"in_run_fresh_machine", "run", false, false, Landing::freshUserFolder, kAccessViolation, {kViolation, kRunFrame}},
     {"in_application_info", "info", false, false, Landing::besideGame, kAccessViolation, {kViolation, kInfoFrame}},
     {"heap_lock", "heap_lock", false, false, Landing::besideGame, kAccessViolation, {kViolation, kInfoFrame, kInfoLocals}},

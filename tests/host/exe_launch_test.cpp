@@ -72,8 +72,9 @@ void expectLaunches(const std::vector<Launch>& launches) {
         EXPECT_EQ(valuesOf(record, "log"), launch.log);
         for (const KeyValues* expected : {&kHandedOver, &launch.recorded})
             for (const auto& [key, value] : *expected)
-                if (expected == &launch.recorded || !valueOf(record, key).empty())
+                if (expected == &launch.recorded || !valueOf(record, key).empty()) {
                     EXPECT_EQ(valueOf(record, game.expand(key)), game.expand(value)) << key;
+                }
         if (!valueOf(record, "create.style").empty()) {
             // Full screen: a top-most pop-up; windowed: no sizing border, no minimise or maximise box.
             const bool fullScreen = valueOf(record, "create.fullscreen") == "1";
@@ -92,7 +93,9 @@ void expectLaunches(const std::vector<Launch>& launches) {
         const KeyValues utility = game.utilityRecord();
         const std::string started = game.expand("\"{bin}\\config.exe\"") + (launch.utility ? launch.utility : "");
         EXPECT_EQ(valuesOf(utility, "command"), launch.utility ? std::vector{started} : std::vector<std::string>{});
-        if (launch.utility) EXPECT_EQ(valueOf(utility, "folder"), game.expand("{bin}"));
+        if (launch.utility) {
+            EXPECT_EQ(valueOf(utility, "folder"), game.expand("{bin}"));
+        }
         EXPECT_EQ(crashFilesIn(game.bin()), Files{});
         EXPECT_EQ(crashFilesIn(game.userFolder()), Files{});
     }

@@ -33,11 +33,7 @@ public:
         allocationsBefore = counter(library, "moduleLiveAllocations");
         return library;
     }
-    IGameModuleFactory* createFactory(HMODULE library) override {
-        const auto create = reinterpret_cast<CreateFactoryFunction>(
-            reinterpret_cast<void*>(GetProcAddress(library, kCreateFactoryExport)));
-        return create ? create() : nullptr;
-    }
+    IGameModuleFactory* createFactory(HMODULE library) override { return host::createFactoryOf(library); }
     void freeModuleLibrary(HMODULE library) override {
         run.liveObjects = counter(library, "moduleLiveObjects");
         if (allocationsBefore >= 0) run.allocationsLeft = counter(library, "moduleLiveAllocations") - allocationsBefore;

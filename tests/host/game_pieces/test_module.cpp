@@ -98,7 +98,17 @@ public:
     }
 };
 
-// The executable's exports, reached the way other code inside the process reaches them.
+// The executable's exports, reached the way other code inside the process reaches them, under
+// MSVC's names for this width.
+#if defined(_WIN64)
+constexpr const char* kMyRegisterClassExport = "?MyRegisterClass@@YAGPEAUHINSTANCE__@@@Z";
+constexpr const char* kIsFirstRunExport = "?isFirstRun@@YA_NPEB_W@Z";
+constexpr const char* kStartConfigUtilExport = "?startConfigUtil@@YAPEAXPEB_W_N@Z";
+#else
+constexpr const char* kMyRegisterClassExport = "?MyRegisterClass@@YAGPAUHINSTANCE__@@@Z";
+constexpr const char* kIsFirstRunExport = "?isFirstRun@@YA_NPB_W@Z";
+constexpr const char* kStartConfigUtilExport = "?startConfigUtil@@YAPAXPB_W_N@Z";
+#endif
 template <class Function>
 Function* hostExport(const char* name) {
     return reinterpret_cast<Function*>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(nullptr), name)));
@@ -120,13 +130,13 @@ void callExport(const std::string& call, const std::wstring& moduleFolder) {
     const std::wstring argument = xml::fromUtf8(call.substr(std::min(space + 1, call.size())));
     std::string result = "missing";
     if (function == "MyRegisterClass") {
-        if (auto* exported = hostExport<decltype(MyRegisterClass)>("?MyRegisterClass@@YAGPAUHINSTANCE__@@@Z"))
+        if (auto* exported = hostExport<decltype(MyRegisterClass)>(kMyRegisterClassExport))
             result = exported(argument == L"module" ? self : GetModuleHandleW(nullptr)) ? "atom" : "0";
     } else if (function == "isFirstRun") {
-        if (auto* exported = hostExport<decltype(isFirstRun)>("?isFirstRun@@YA_NPB_W@Z"))
+        if (auto* exported = hostExport<decltype(isFirstRun)>(kIsFirstRunExport))
             result = exported(argument.c_str()) ? "1" : "0";
     } else if (function == "startConfigUtil") {
-        if (auto* exported = hostExport<decltype(startConfigUtil)>("?startConfigUtil@@YAPAXPB_W_N@Z"))
+        if (auto* exported = hostExport<decltype(startConfigUtil)>(kStartConfigUtilExport))
             result = startedUtility(exported((moduleFolder + argument).c_str(), false));
     }
     record(call, result);
