@@ -22,12 +22,17 @@ constexpr bool kWalkEndsAtFrameZero = false;
 inline DWORD64 instructionPointer(const CONTEXT& c) { return c.Rip; }
 inline DWORD64 framePointer(const CONTEXT& c) { return c.Rbp; }
 inline DWORD64 stackPointer(const CONTEXT& c) { return c.Rsp; }
+// Addresses in 16 hexadecimal digits.
+constexpr const char* kCallStackHeader = "Address           Frame             Function            SourceFile\r\n";
+constexpr const char* kFrameAddresses = "%016I64X  %016I64X  ";
 #else
 constexpr DWORD kWalkMachine = IMAGE_FILE_MACHINE_I386;
 constexpr bool kWalkEndsAtFrameZero = true;
 inline DWORD64 instructionPointer(const CONTEXT& c) { return c.Eip; }
 inline DWORD64 framePointer(const CONTEXT& c) { return c.Ebp; }
 inline DWORD64 stackPointer(const CONTEXT& c) { return c.Esp; }
+constexpr const char* kCallStackHeader = "Address   Frame     Function            SourceFile\r\n";
+constexpr const char* kFrameAddresses = "%08I64X  %08I64X  ";
 #endif
 
 // DbgHelp's numbers of the registers a variable may be relative to (CodeView's CV_AMD64_RBP and

@@ -120,11 +120,7 @@ void writeRegisters(const CONTEXT& c) {
 void writeCallStack(CONTEXT context, bool withVariables, HANDLE thread) {
     const DbgHelp& dbghelp = state.dbghelp;
     reportPrintf("\r\nCall stack:\r\n");
-#if defined(_WIN64)
-    reportPrintf("Address           Frame             Function            SourceFile\r\n");
-#else
-    reportPrintf("Address   Frame     Function            SourceFile\r\n");
-#endif
+    reportPrintf("%s", kCallStackHeader);
     STACKFRAME64 frame{};
     frame.AddrPC.Offset = instructionPointer(context);
     frame.AddrPC.Mode = AddrModeFlat;
@@ -149,7 +145,7 @@ void writeCallStack(CONTEXT context, bool withVariables, HANDLE thread) {
         previousPc = frame.AddrPC.Offset;
         previousStack = frame.AddrStack.Offset;
         const DWORD64 pc = frame.AddrPC.Offset;
-        reportPrintf(sizeof(void*) == 8 ? "%016I64X  %016I64X  " : "%08I64X  %08I64X  ", pc, frame.AddrFrame.Offset);
+        reportPrintf(kFrameAddresses, pc, frame.AddrFrame.Offset);
 
         alignas(SYMBOL_INFO) char symbolBuffer[sizeof(SYMBOL_INFO) + 1024];
         auto* symbol = reinterpret_cast<SYMBOL_INFO*>(symbolBuffer);
