@@ -278,7 +278,7 @@ struct GameCase {
     const char* label;
     const char* step;       // where the module crashes (test_module.cpp)
     bool secondInstance;    // a second game.exe is started while the first waits in run
-    bool configTooLarge;    // config.xml cannot be held whole in a 32-bit process
+    bool configTooLarge;    // config.xml cannot be held whole in a 32-bit process (nor in the 3 GB that 64-bit tests get)
     Landing landing;
     DWORD code;
     Patterns patterns;      // of the report, or the text of the box shown instead

@@ -3,9 +3,9 @@
 # prebuilt for Linux x64 in the npm package "minidump". Installed once into the build folder;
 # the test is skipped (exit 77) when it cannot be had.
 #
-#   stackwalk_test.sh SOURCE_DIR BUILD_DIR CRASH_SCENARIOS_EXE
+#   stackwalk_test.sh SOURCE_DIR BUILD_DIR CRASH_SCENARIOS_EXE CPU   (CPU as the reader names it: x86, amd64)
 set -euo pipefail
-source_dir=$1 build=$2 program=$3
+source_dir=$1 build=$2 program=$3 cpu=$4
 
 skip() { echo "skipped: $*"; exit 77; }
 
@@ -41,7 +41,7 @@ failed=0
 expect() {
   grep -Eq "$1" "$work/stack" || { echo "FAILED: no line matching: $1"; failed=1; }
 }
-expect '^CPU: x86$'
+expect "^CPU: $cpu\$"
 expect '^Crash reason: +EXCEPTION_ACCESS_VIOLATION_WRITE$'
 expect '^Crash address: 0x0$'
 # The first frame of the crashed thread is in the scenario program.
