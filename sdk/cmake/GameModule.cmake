@@ -8,11 +8,24 @@
 #
 # Built with clang and lld (the SDK's toolchain file, cmake/mingw32.cmake), the module comes with
 # its PDB, "GameModule.pdb" beside "GameModule.dll", whatever the build type: crash reports on a
-# player's Windows name the module's frames from it. GCC's DWARF is read by Wine only.
+# player's Windows name the module's frames from it. GCC's DWARF (cmake/mingw64.cmake, x64) is
+# read by Wine only.
 
-# Outside this project (an installed SDK) the headers and the XML library sit beside this file.
+# Outside this project (an installed SDK) the headers and the XML library sit beside this file,
+# the library once per width (lib/x86, lib/x64): the toolchain's width picks it.
 if(NOT TARGET gamehost::boundary)
   get_filename_component(_gamehost_sdk ${CMAKE_CURRENT_LIST_DIR}/.. ABSOLUTE)
+  if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(_gamehost_width x64)
+  else()
+    set(_gamehost_width x86)
+  endif()
+  set(_gamehost_xml_library ${_gamehost_sdk}/lib/${_gamehost_width}/libgamehost_xml.a)
+  if(NOT EXISTS ${_gamehost_xml_library})
+    message(FATAL_ERROR "This SDK holds no ${_gamehost_width} build of the XML library (${_gamehost_xml_library}). "
+                        "It is installed with the ${_gamehost_width} product: cmake --install build/win32 (x86) "
+                        "or build/win64 (x64) --prefix <the SDK's folder>.")
+  endif()
   add_library(gamehost::boundary INTERFACE IMPORTED)
   # The headers use C++17 (string views among others): a module's project need not say so itself.
   set_target_properties(gamehost::boundary PROPERTIES
@@ -20,9 +33,14 @@ if(NOT TARGET gamehost::boundary)
     INTERFACE_COMPILE_FEATURES cxx_std_17)
   add_library(gamehost::xml STATIC IMPORTED)
   set_target_properties(gamehost::xml PROPERTIES
-    IMPORTED_LOCATION ${_gamehost_sdk}/lib/libgamehost_xml.a
+    IMPORTED_LOCATION ${_gamehost_xml_library}
     INTERFACE_INCLUDE_DIRECTORIES ${_gamehost_sdk}/include
     INTERFACE_LINK_LIBRARIES "gamehost::boundary;shlwapi")
+  # x64: the stack probe with unwind data (src/stack_probe.cpp says why), compiled into each module.
+  if(_gamehost_width STREQUAL x64)
+    add_library(gamehost::stack_probe INTERFACE IMPORTED)
+    set_target_properties(gamehost::stack_probe PROPERTIES INTERFACE_SOURCES ${_gamehost_sdk}/src/stack_probe.cpp)
+  endif()
 endif()
 
 # As in the project: the pure-virtual handler's linker name, with x86's leading underscore.
@@ -53,6 +71,9 @@ function(gamehost_add_module target)
   # link would otherwise leave out, turning the call into a jump to address 0.
   target_link_options(${target} PRIVATE -static -Wl,-u,${GAMEHOST_PURE_VIRTUAL_SYMBOL})
   target_link_libraries(${target} PRIVATE gamehost::boundary)
+  if(TARGET gamehost::stack_probe)  # in this project every x64 image has it already
+    target_link_libraries(${target} PRIVATE gamehost::stack_probe)
+  endif()
   if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
     # %_PDB%: the image names its PDB by file name, found beside it rather than at a build path.
     target_compile_options(${target} PRIVATE -g -gcodeview)
