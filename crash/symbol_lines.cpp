@@ -145,7 +145,11 @@ bool formatSymbol(const SYMBOL_INFO& symbol, const FrameRegisters* frame, Line& 
     if (symbol.Tag == kSymTagFunction || symbol.Tag == kSymTagPublicSymbol) return false;
     line.append("'%s'@%lu", symbol.Name, symbol.Size);
     DWORD_PTR location;
-    if (symbol.Flags & SYMFLAG_REGREL) {
+    const ULONG64 constant = symbol.Value;
+    if (symbol.Flags & SYMFLAG_VALUEPRESENT) {
+        // A constant: DbgHelp hands over its value, and its address is no place to read one from.
+        location = reinterpret_cast<DWORD_PTR>(&constant);
+    } else if (symbol.Flags & SYMFLAG_REGREL) {
         if (!frame) return false;
         location = static_cast<DWORD_PTR>(registerValue(symbol.Register, *frame) + symbol.Address);
     } else if (symbol.Flags & SYMFLAG_REGISTER) {

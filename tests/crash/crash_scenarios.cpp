@@ -26,6 +26,7 @@ const char* currentScenario = "";
 char fortyCharacters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789abcd";
 int* volatile nowhere = nullptr;  // volatile: the compiler may not turn the write into a trap
 HANDLE together = nullptr;
+constexpr int kAnswer = 0x2A;  // a constant: its value comes from the debug information, not memory
 
 struct Position {
     int x;
@@ -39,7 +40,7 @@ void announce() {
 }
 
 void crashWithLocals(int attempt) {
-    int count = 0x2A;
+    int count = kAnswer;
     float ratio = 2.5f;
     double weight = 1.25;
     Position where{3, 4, 0.5};

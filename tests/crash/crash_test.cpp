@@ -161,6 +161,7 @@ std::string frame(const std::string& function) {
 const Patterns kLocals = {
     "\r\n\tParameter 'attempt'@4 = 1\r\n",
     "\r\n\tLocal 'count'@4 = 2A\r\n",
+    "\r\n\t'(`anonymous namespace'::)?kAnswer'@4 = 2A\r\n",
     "\r\n\tLocal 'ratio'@4 = 2\\.500000\r\n",
     "\r\n\tLocal 'weight'@8 = 1\\.250000\r\n",
     "\r\n\tLocal 'where'@16 [^\r\n]*Position\r\n\t\t x = 3\r\n\t\t y = 4\r\n\t\t weight = 0\\.500000\r\n",
