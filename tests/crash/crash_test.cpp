@@ -176,6 +176,9 @@ Patterns withLocals(const char* scenario = "access_violation") {
     if (kPdb) return patterns;
     patterns.push_back(frame("main"));
     patterns.insert(patterns.end(), kLocals.begin(), kLocals.end());
+    if (k64)  // on through a frame without a frame pointer, whose local lies relative to RSP, to the thread's start
+        patterns.insert(patterns.end(), {frame("withoutFramePointer"), "\r\n\tLocal 'padding'@8 = 5200000051\r\n",
+                                         "  RtlUserThreadStart\\+[0-9A-F]+  "});
     return patterns;
 }
 
