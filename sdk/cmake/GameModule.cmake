@@ -15,6 +15,13 @@
 # the library once per width (lib/x86, lib/x64): the toolchain's width picks it.
 if(NOT TARGET gamehost::boundary)
   get_filename_component(_gamehost_sdk ${CMAKE_CURRENT_LIST_DIR}/.. ABSOLUTE)
+  # Without a toolchain file CMake takes the machine's own compiler, and the build would fail much
+  # later, on windows.h.
+  if(NOT WIN32)
+    message(FATAL_ERROR "The compiler ${CMAKE_CXX_COMPILER} does not build for Windows. Configure with one of the "
+                        "SDK's toolchain files: -DCMAKE_TOOLCHAIN_FILE=${_gamehost_sdk}/cmake/mingw32.cmake (x86) "
+                        "or ${_gamehost_sdk}/cmake/mingw64.cmake (x64), in a new build folder.")
+  endif()
   if(CMAKE_SIZEOF_VOID_P EQUAL 8)
     set(_gamehost_width x64)
   else()
@@ -31,10 +38,25 @@ if(NOT TARGET gamehost::boundary)
   set_target_properties(gamehost::boundary PROPERTIES
     INTERFACE_INCLUDE_DIRECTORIES ${_gamehost_sdk}/include
     INTERFACE_COMPILE_FEATURES cxx_std_17)
+  # The XML headers include two header-only libraries, Boost (pointer containers, tokenizer) and
+  # UTF8-CPP, from where Debian installs them (libboost-dev, libutfcpp-dev). The cross compiler sees
+  # them through a folder that links to those two trees only, never to the rest of /usr/include.
+  set(GAMEHOST_SYSTEM_INCLUDE /usr/include CACHE PATH "Where the Boost and UTF8-CPP headers are installed")
+  set(_gamehost_third_party ${CMAKE_BINARY_DIR}/gamehost_third_party)
+  foreach(tree boost utf8cpp)
+    if(EXISTS ${GAMEHOST_SYSTEM_INCLUDE}/${tree})
+      file(MAKE_DIRECTORY ${_gamehost_third_party})
+      file(CREATE_LINK ${GAMEHOST_SYSTEM_INCLUDE}/${tree} ${_gamehost_third_party}/${tree} SYMBOLIC)
+    else()
+      message(STATUS "${GAMEHOST_SYSTEM_INCLUDE}/${tree} is missing: modules that include the XML headers will not "
+                     "compile (Debian: libboost-dev libutfcpp-dev; or set GAMEHOST_SYSTEM_INCLUDE)")
+    endif()
+  endforeach()
   add_library(gamehost::xml STATIC IMPORTED)
   set_target_properties(gamehost::xml PROPERTIES
     IMPORTED_LOCATION ${_gamehost_xml_library}
-    INTERFACE_INCLUDE_DIRECTORIES ${_gamehost_sdk}/include
+    INTERFACE_INCLUDE_DIRECTORIES "${_gamehost_sdk}/include;${_gamehost_third_party}"
+    INTERFACE_SYSTEM_INCLUDE_DIRECTORIES ${_gamehost_third_party}
     INTERFACE_LINK_LIBRARIES "gamehost::boundary;shlwapi")
   # x64: the stack probe with unwind data (src/stack_probe.cpp says why), compiled into each module.
   if(_gamehost_width STREQUAL x64)
