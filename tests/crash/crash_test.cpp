@@ -231,7 +231,7 @@ TEST_P(CrashScenario, EndsTheProcessWithItsReportAndDump) {
     const Scenario& row = GetParam();
     const TempFolder temp;
     const fs::path root = temp.root(), missing = root / "missing", temporary = root / "tmp";
-    fs::path program = fs::path(programFolder()) / "crash_scenarios.exe", landing = root;
+    fs::path program = fs::path(win::programFolder()) / "crash_scenarios.exe", landing = root;
     std::wstring arguments = L" " + fs::path(row.paths == Paths::given ? row.name : "access_violation").wstring();
     const bool defaults = row.paths == Paths::defaults || row.paths == Paths::defaultsWithoutPdb;
     if (defaults || row.paths == Paths::missingReportFolder || row.paths == Paths::temporaryFolder) {
@@ -253,10 +253,10 @@ TEST_P(CrashScenario, EndsTheProcessWithItsReportAndDump) {
     wchar_t ownTemporary[MAX_PATH + 1];
     const DWORD ownLength = GetEnvironmentVariableW(L"TMP", ownTemporary, MAX_PATH + 1);
     for (const wchar_t* name : {L"TMP", L"TEMP"}) SetEnvironmentVariableW(name, temporary.c_str());
-    ChildProcess process(program.wstring(), arguments, program.parent_path().wstring(), true);
+    win::ChildProcess process(program.wstring(), arguments, program.parent_path().wstring(), true);
     for (const wchar_t* name : {L"TMP", L"TEMP"})
         SetEnvironmentVariableW(name, ownLength > 0 && ownLength <= MAX_PATH ? ownTemporary : nullptr);
-    ASSERT_TRUE(process.wait(kEndBoundMs, [](const ChildBox& box) { box.answer(); })) << "the crash did not end the process";
+    ASSERT_TRUE(process.wait(kEndBoundMs, [](const win::ChildBox& box) { box.answer(); })) << "the crash did not end the process";
     EXPECT_EQ(process.exitCode(), row.code == kFatalAppExit ? kRuntimeAbort : row.code);
     const std::string printed = process.output();
 

@@ -112,7 +112,7 @@ bool GameFolder::waitForRecord(const std::string& key) const {
 
 GameEnd GameProcess::finish() {
     GameEnd end;
-    const bool ended = process.wait(30000, [&](const ChildBox& shown) {
+    const bool ended = process.wait(30000, [&](const win::ChildBox& shown) {
         end.boxes.push_back(box(shown.caption(), shown.text()) + (shown.owned() ? L" | owned" : L""));
         shown.answer(IDOK);
     });

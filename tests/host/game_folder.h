@@ -10,7 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "host/game_pieces/key_value_file.h"
-#include "support/child_process.h"
+#include "win/child_process.h"
 #include "support/temp_folder.h"
 #include "win/scoped_handle.h"
 
@@ -56,7 +56,7 @@ public:
     void behave(const std::string& lines) const;  // appended to "behaviour.txt"
     // Copies `built` from beside the test program into ROOT/bin/x86 as `name`.
     void install(const std::wstring& built, const std::wstring& name) const {
-        copyImage(std::filesystem::path(programFolder()) / built, bin() + L"\\" + name);
+        copyImage(std::filesystem::path(win::programFolder()) / built, bin() + L"\\" + name);
     }
     // The value "FirstRun" of the game's key or of its `subkey`, made as needed; read back as
     // "absent" or "STATUS:TYPE:VALUE"; the key removed.
@@ -103,7 +103,7 @@ public:
     GameEnd finish();  // reads and dismisses every message box of the process until it ends
 
 private:
-    ChildProcess process;
+    win::ChildProcess process;
 };
 
 inline GameEnd runGame(const GameFolder& game) { return GameProcess(game).finish(); }

@@ -73,8 +73,8 @@ TEST(ConfigUtility, WritesTheModeAndMarksTheGameConfiguredOrChangesNothing) {
         // Wine without a window manager takes a while to show the box: 10 seconds for that, 30
         // more for the end.
         bool askedThePlayer = false;
-        ChildProcess utility(game.bin() + L"\\config.exe", c.answer ? L"" : L" /autodetect", game.bin());
-        ASSERT_TRUE(utility.wait(40000, [&](const ChildBox& box) {
+        win::ChildProcess utility(game.bin() + L"\\config.exe", c.answer ? L"" : L" /autodetect", game.bin());
+        ASSERT_TRUE(utility.wait(40000, [&](const win::ChildBox& box) {
             if (askedThePlayer || box.caption() != kGameTitle) return;
             askedThePlayer = true;
             box.answer(c.answer);

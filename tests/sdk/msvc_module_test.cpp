@@ -13,7 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "sdk/samples/msvc_module/node_walk.h"
-#include "support/child_process.h"
+#include "win/child_process.h"
 #include "support/module_driver.h"
 #include "support/temp_folder.h"
 #include "xml/files.h"
@@ -67,7 +67,7 @@ std::string walkedHere(const std::string& game) {
     return sink.bytes;
 }
 
-std::wstring moduleDll() { return programFolder() + L"\\msvc_module\\GameModule.dll"; }
+std::wstring moduleDll() { return win::programFolder() + L"\\msvc_module\\GameModule.dll"; }
 
 // A data folder whose config.xml holds `walk` (a Walk element, or nothing) and exit code 23.
 std::wstring dataFolder(const TempFolder& folder, const std::string& walk) {

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "support/child_process.h"
+#include "win/child_process.h"
 #include "support/module_driver.h"
 #include "support/temp_folder.h"
 #include "xml/files.h"
@@ -13,7 +13,7 @@
 namespace {
 
 std::string sampleFile(const char* name) {
-    const FileToMemory file((programFolder() + L"\\sample_data\\" + std::wstring(name, name + std::strlen(name))).c_str());
+    const FileToMemory file((win::programFolder() + L"\\sample_data\\" + std::wstring(name, name + std::strlen(name))).c_str());
     return std::string(file.getData(), file.getSize());
 }
 
@@ -27,7 +27,7 @@ WideString dataWith(const TempFolder& folder, const std::string& config) {
 
 TEST(SampleModule, RunsItsSceneOrSaysWhyNotAndEndsEveryObjectOnce) {
     TempFolder folder;
-    const std::wstring dll = programFolder() + L"\\GameModule.dll";
+    const std::wstring dll = win::programFolder() + L"\\GameModule.dll";
     const std::string config = "<Config><Script><Init name='orbit'/></Script><Demo seconds='1' exitCode='5'/></Config>";
     expectCompleteRun(driveModule(dll, dataWith(folder, config)), L"Gamehost Samples", L"Orbit \u2013 a sample game",
                       L"Orbit", 5);

@@ -4,7 +4,7 @@
 
 #include "host/launch_system.h"
 #include "host/state.h"
-#include "support/child_process.h"
+#include "win/child_process.h"
 #include "xml/files.h"
 #include "xml/parser.h"
 #include "xml/resolver.h"
@@ -24,7 +24,7 @@ public:
         if (IsWindow(window)) DestroyWindow(window);
     }
 
-    std::wstring moduleFolder() override { return programFolder(); }
+    std::wstring moduleFolder() override { return win::programFolder(); }
     // The launch asks for one full path, the data folder's: the test's own.
     std::wstring fullPath(const std::wstring&) override { return dataFolder; }
 

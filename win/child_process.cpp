@@ -1,11 +1,10 @@
-#include "support/child_process.h"
+#include "win/child_process.h"
 
 #include <vector>
 
-#include <gtest/gtest.h>
-
 #include "xml/paths.h"
-#include "xml/utf.h"
+
+namespace win {
 
 std::wstring programFolder() {
     wchar_t path[MAX_PATH];
@@ -28,8 +27,7 @@ ChildProcess::ChildProcess(const std::wstring& program, const std::wstring& argu
     PROCESS_INFORMATION info{};
     if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, captureOutput, 0, nullptr,
                         folder.c_str(), &startup, &info)) {
-        const DWORD error = GetLastError();
-        ADD_FAILURE() << xml::toUtf8(program) << " did not start: error " << error;
+        error = GetLastError();
         return;
     }
     process.reset(info.hProcess);
@@ -72,3 +70,5 @@ std::string ChildProcess::output() const {
     while (pipe && ReadFile(pipe.get(), chunk, sizeof chunk, &read, nullptr) && read > 0) text.append(chunk, read);
     return text;
 }
+
+}  // namespace win
