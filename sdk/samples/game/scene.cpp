@@ -6,9 +6,9 @@
 
 namespace {
 
-// Colours come as names ("gold", 0..1 per channel), "#RRGGBB" (also 0..1) or three numbers
-// from 0 to 255, all through the library's one colour conversion: components above 1 can only
-// be of the last kind.
+// The library gives a colour name or "#RRGGBB" as 0..1 per channel and three numbers as written.
+// This sample lets data write numbers as bytes too: when any component is above 1 it takes all
+// three as 0..255, otherwise as 0..1 (so "1,0,0" is full red, not almost black).
 COLORREF toColorRef(const Color& c) {
     const bool bytes = c.red > 1 || c.green > 1 || c.blue > 1;
     const auto channel = [bytes](float v) { return static_cast<BYTE>(std::lround(std::fmin(std::fmax(bytes ? v : v * 255, 0.0f), 255.0f))); };
